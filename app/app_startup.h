@@ -1,0 +1,9 @@
+#pragma once
+
+#include <QString>
+
+// First line of version.txt beside the executable, or empty. Logs what it found.
+QString getVersion();
+
+// "Moru-Desk <version>", or the built-in title when the version is empty.
+QString windowTitleFor(const QString& version);

@@ -1,0 +1,21 @@
+#pragma once
+
+#include <QDateTime>
+#include <QString>
+#include <QtGlobal>
+
+// The daily log file: one line per Qt message, under log/ of the working directory.
+
+// Installed with qInstallMessageHandler; safe from any thread.
+void logMessageHandler(QtMsgType type, const QMessageLogContext& context, const QString& message);
+
+// One log line without its CR LF.
+QString formatLogLine(const QDateTime& now, QtMsgType type, const QMessageLogContext& context,
+                      const QString& message, qint64 pid);
+
+// "<dir>/Moru-Desk-yyyyMMdd.log".
+QString logFileName(const QString& logDir, const QDate& date);
+
+// The handler reads the clock through this; tests replace it to cross midnight.
+using LogClock = QDateTime (*)();
+void setLogClock(LogClock clock);

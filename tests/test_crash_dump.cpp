@@ -1,0 +1,48 @@
+#include <QDir>
+#include <QProcess>
+#include <QRegularExpression>
+#include <QTemporaryDir>
+#include <QtTest>
+
+#include "platform/crash_dump.h"
+
+class TestCrashDump : public QObject {
+    Q_OBJECT
+private slots:
+    void nameFollowsTheLocalTime() {
+        char buf[32];
+        formatCrashDumpName(buf, sizeof buf, 2026, 12, 6, 9, 30, 15, 42);
+        QCOMPARE(QByteArray(buf), QByteArray("20261206_093015042.dmp"));
+        formatCrashDumpName(buf, sizeof buf, 2027, 1, 1, 0, 0, 0, 0);
+        QCOMPARE(QByteArray(buf), QByteArray("20270101_000000000.dmp"));
+    }
+
+    void crashWritesTheDumpAndEndsTheProcess() {
+        QTemporaryDir dir;
+        QVERIFY(dir.isValid());
+        QProcess proc;
+        proc.setWorkingDirectory(dir.path());
+        const QDateTime before = QDateTime::currentDateTime();
+        proc.start(QCoreApplication::applicationDirPath() + "/crash_helper", QStringList());
+        QVERIFY(proc.waitForFinished(20000));
+        QCOMPARE(proc.exitStatus(), QProcess::CrashExit);
+
+        const QStringList dumps = QDir(dir.path()).entryList({"*.dmp"}, QDir::Files);
+        QCOMPARE(dumps.size(), 1);
+        const QString name = dumps.first();
+        QVERIFY2(QRegularExpression("^\\d{8}_\\d{9}\\.dmp$").match(name).hasMatch(), qPrintable(name));
+        const QDateTime stamp = QDateTime::fromString(name.left(18), "yyyyMMdd_hhmmsszzz");
+        QVERIFY(stamp.isValid());
+        QVERIFY(qAbs(stamp.secsTo(before)) < 60);
+
+        QFile f(dir.filePath(name));
+        QVERIFY(f.open(QIODevice::ReadOnly));
+        const QByteArray content = f.readAll();
+        QVERIFY(content.startsWith("signal 11\n"));
+        QVERIFY(content.contains("backtrace:"));
+        QVERIFY(content.contains("memory map:"));
+    }
+};
+
+QTEST_GUILESS_MAIN(TestCrashDump)
+#include "test_crash_dump.moc"

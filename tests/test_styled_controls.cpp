@@ -1,0 +1,132 @@
+#include <QSignalSpy>
+#include <QTableWidget>
+#include <QtTest>
+
+#include "basicControl/base_table_widget.h"
+#include "basicControl/my_combo_box.h"
+#include "basicControl/my_header_view.h"
+#include "basicControl/my_label.h"
+#include "basicControl/my_line_edit.h"
+#include "basicControl/my_push_button.h"
+#include "constants.h"
+
+class TestStyledControls : public QObject {
+    Q_OBJECT
+private slots:
+    void lineEditTakesDigitsOnly() {
+        MyLineEdit edit(nullptr);
+        QTest::keyClicks(&edit, "12a-3.4+b5");
+        QCOMPARE(edit.text(), QStringLiteral("12345"));
+        edit.clear();
+        int pos = 0;
+        QString empty;
+        QVERIFY(edit.validator()->validate(empty, pos) != QValidator::Invalid);
+        QString chinese = QStringLiteral("一");
+        QCOMPARE(edit.validator()->validate(chinese, pos), QValidator::Invalid);
+    }
+
+    void comboBoxStartsEmptyWithBothExchanges() {
+        MyComboBox box(nullptr);
+        QCOMPARE(box.count(), 2);
+        QCOMPARE(box.itemText(0), QStringLiteral("上交"));
+        QCOMPARE(box.itemText(1), QStringLiteral("深交"));
+        QVERIFY(box.currentText().isEmpty());
+        box.slotChooseItem(QStringLiteral("深交"));
+        QCOMPARE(box.currentText(), QStringLiteral("深交"));
+    }
+
+    void setPriceTypesSelectsLimitWhichSortsLast() {
+        MyComboBox box(nullptr);
+        QMap<QString, int> types{{PRICE_TYPE_LIMIT, '2'},
+                                 {PRICE_TYPE_COUNTER_BEST, '1'},
+                                 {PRICE_TYPE_OWN_BEST, '3'},
+                                 {PRICE_TYPE_BEST5_IOC, '6'},
+                                 {PRICE_TYPE_MARKET_FOK, '5'}};
+        box.setPriceTypes(types);
+        QCOMPARE(box.count(), 5);
+        QCOMPARE(box.currentText(), PRICE_TYPE_LIMIT);
+        QCOMPARE(box.currentIndex(), 4);
+        for (int i = 1; i < box.count(); ++i) QVERIFY(box.itemText(i - 1) < box.itemText(i));
+
+        types.remove(PRICE_TYPE_LIMIT);
+        box.setPriceTypes(types);
+        QCOMPARE(box.count(), 4);
+        QCOMPARE(box.currentIndex(), -1);
+    }
+
+    void headerCheckBoxTogglesOncePerClick() {
+        QTableWidget table(3, 4);
+        auto* header = new MyHeaderView(Qt::Horizontal, &table);
+        table.setHorizontalHeader(header);
+        table.setHorizontalHeaderLabels({"", "a", "b", "c"});
+        table.resize(400, 200);
+        table.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&table));
+        header->repaint();
+        QVERIFY(!header->checkBoxRect().isNull());
+
+        QSignalSpy spy(header, &MyHeaderView::signalHeadCheckBoxToggled);
+        QSignalSpy sectionSpy(header, &QHeaderView::sectionPressed);
+        const QPoint inBox = header->checkBoxRect().center();
+        QTest::mouseClick(header->viewport(), Qt::LeftButton, Qt::NoModifier, inBox);
+        QCOMPARE(spy.count(), 1);
+        QCOMPARE(spy.at(0).at(0).toBool(), true);
+        QVERIFY(header->isChecked());
+        QTest::mouseClick(header->viewport(), Qt::LeftButton, Qt::NoModifier, inBox);
+        QCOMPARE(spy.count(), 2);
+        QCOMPARE(spy.at(1).at(0).toBool(), false);
+        QCOMPARE(sectionSpy.count(), 0);  // the base class never saw those presses
+
+        // Elsewhere in section 0, and in another section: an ordinary header click.
+        const QPoint outside(header->checkBoxRect().right() + 5, header->checkBoxRect().center().y());
+        QVERIFY(header->logicalIndexAt(outside.x()) == 0);
+        QTest::mouseClick(header->viewport(), Qt::LeftButton, Qt::NoModifier, outside);
+        QTest::mouseClick(header->viewport(), Qt::LeftButton, Qt::NoModifier,
+                          QPoint(header->sectionPosition(2) + 5, inBox.y()));
+        QCOMPARE(spy.count(), 2);
+        QCOMPARE(sectionSpy.count(), 2);
+
+        header->setEnabled(false);
+        QTest::mouseClick(header->viewport(), Qt::LeftButton, Qt::NoModifier, inBox);
+        QCOMPARE(spy.count(), 2);
+    }
+
+    void resetCheckStateIsSilent() {
+        MyHeaderView header(Qt::Horizontal);
+        QSignalSpy spy(&header, &MyHeaderView::signalHeadCheckBoxToggled);
+        header.resetCheckState();
+        QVERIFY(!header.isChecked());
+        QCOMPARE(spy.count(), 0);
+    }
+
+    void labelSignalsEveryPress() {
+        MyLabel label(QStringLiteral("x"));
+        QSignalSpy spy(&label, &MyLabel::signalClicked);
+        QTest::mouseClick(&label, Qt::LeftButton);
+        QTest::mouseClick(&label, Qt::RightButton);
+        QCOMPARE(spy.count(), 2);
+    }
+
+    void tableHeaderSetUp() {
+        BaseTableWidget table;
+        table.initTableHeader(3, {"a", "b", "c"});
+        QCOMPARE(table.columnCount(), 3);
+        QCOMPARE(table.horizontalHeaderItem(2)->text(), QStringLiteral("c"));
+        QCOMPARE(table.editTriggers(), QAbstractItemView::NoEditTriggers);
+        QCOMPARE(table.horizontalHeader()->height(), 23);
+    }
+
+    void buttonStylesDifferOnlyInColourAndSize() {
+        const QString red = MyPushButton::styleSheetFor("#EE0000", "#CD0000", 17);
+        QVERIFY(red.contains("color: #EE0000;background: #EE0000;"));
+        QVERIFY(red.contains("font:bold 17px;color:#FFFFFF;"));
+        QVERIFY(red.contains("QPushButton:hover {background: #CD0000;}"));
+        MyPushButton button(QStringLiteral("交易"));
+        QCOMPARE(button.styleSheet(), MyPushButton::styleSheetFor("#87CEEB", "#87CEFA", 15));
+        button.setLargeRedStyle();
+        QCOMPARE(button.styleSheet(), red);
+    }
+};
+
+QTEST_MAIN(TestStyledControls)
+#include "test_styled_controls.moc"
