@@ -21,27 +21,39 @@ inline const QString ORDER_QUERY_TAB = QStringLiteral("委托查询");
 inline const QString POSITION_QUERY_TAB = QStringLiteral("持仓查询");
 inline const QString TRADE_QUERY_TAB = QStringLiteral("成交查询");
 
-inline const QStringList POSITION_HEADERS = {
-    QStringLiteral("证券代码"), QStringLiteral("今买入"),     QStringLiteral("今卖出"),
-    QStringLiteral("昨买仓"),   QStringLiteral("总持仓"),     QStringLiteral("可用持仓"),
-    QStringLiteral("持仓成本"), QStringLiteral("可申购数量"), QStringLiteral("可赎回数量"),
-    QStringLiteral("操作")};
+inline const QStringList POSITION_HEADERS = {QStringLiteral("证券代码"),   QStringLiteral("今买入"),
+                                             QStringLiteral("今卖出"),     QStringLiteral("昨买仓"),
+                                             QStringLiteral("总持仓"),     QStringLiteral("可用持仓"),
+                                             QStringLiteral("持仓成本"),   QStringLiteral("可申购数量"),
+                                             QStringLiteral("可赎回数量"), QStringLiteral("操作")};
 
 // Column 0 holds the row check boxes; the header draws its own box there.
-inline const QStringList ORDER_HEADERS = {
-    QString(),                      QStringLiteral("报单编号"),   QStringLiteral("节点"),
-    QStringLiteral("证券代码"),     QStringLiteral("证券类别"),   QStringLiteral("报单价格"),
-    QStringLiteral("报单数量"),     QStringLiteral("报单类型"),   QStringLiteral("报单状态"),
-    QStringLiteral("报撤单"),       QStringLiteral("方向"),       QStringLiteral("成交价格"),
-    QStringLiteral("成交数量"),     QStringLiteral("未成交数量"), QStringLiteral("错误码"),
-    QStringLiteral("错误信息"),     QStringLiteral("请求接收时间"), QStringLiteral("要约收购人编码")};
+inline const QStringList ORDER_HEADERS = {QString(),
+                                          QStringLiteral("报单编号"),
+                                          QStringLiteral("节点"),
+                                          QStringLiteral("证券代码"),
+                                          QStringLiteral("证券类别"),
+                                          QStringLiteral("报单价格"),
+                                          QStringLiteral("报单数量"),
+                                          QStringLiteral("报单类型"),
+                                          QStringLiteral("报单状态"),
+                                          QStringLiteral("报撤单"),
+                                          QStringLiteral("方向"),
+                                          QStringLiteral("成交价格"),
+                                          QStringLiteral("成交数量"),
+                                          QStringLiteral("未成交数量"),
+                                          QStringLiteral("错误码"),
+                                          QStringLiteral("错误信息"),
+                                          QStringLiteral("请求接收时间"),
+                                          QStringLiteral("要约收购人编码")};
 
-inline const QStringList TRADE_HEADERS = {
-    QStringLiteral("报单编号"),       QStringLiteral("证券代码"),     QStringLiteral("成交价格"),
-    QStringLiteral("方向"),           QStringLiteral("成交数量"),     QStringLiteral("未成交数量"),
-    QStringLiteral("成交时间"),       QStringLiteral("报单类型"),     QStringLiteral("本市场成份证券数"),
-    QStringLiteral("成份证券代码"),   QStringLiteral("成份证券来源"), QStringLiteral("使用老仓数量"),
-    QStringLiteral("成份证券成交数量"), QStringLiteral("现金替代金额")};
+inline const QStringList TRADE_HEADERS = {QStringLiteral("报单编号"),         QStringLiteral("证券代码"),
+                                          QStringLiteral("成交价格"),         QStringLiteral("方向"),
+                                          QStringLiteral("成交数量"),         QStringLiteral("未成交数量"),
+                                          QStringLiteral("成交时间"),         QStringLiteral("报单类型"),
+                                          QStringLiteral("本市场成份证券数"), QStringLiteral("成份证券代码"),
+                                          QStringLiteral("成份证券来源"),     QStringLiteral("使用老仓数量"),
+                                          QStringLiteral("成份证券成交数量"), QStringLiteral("现金替代金额")};
 
 inline const QStringList QUOTE_HEADERS = {
     QStringLiteral("证券代码"), QStringLiteral("证券名称"), QStringLiteral("最新"), QStringLiteral("开盘"),
@@ -51,19 +63,19 @@ inline const QStringList QUOTE_HEADERS = {
 inline const QStringList IN_OUT_FUND_HEADERS = {QStringLiteral("机构代码"), QStringLiteral("出入金金额"),
                                                 QStringLiteral("操作"), QStringLiteral("操作时间")};
 
-inline const QStringList FUND_TRANSFER_HEADERS = {
-    QStringLiteral("机构代码"), QStringLiteral("金额"),     QStringLiteral("资金调拨方向"),
-    QStringLiteral("错误码"),   QStringLiteral("错误信息"), QStringLiteral("操作结果"),
-    QStringLiteral("操作时间")};
+inline const QStringList FUND_TRANSFER_HEADERS = {QStringLiteral("机构代码"),     QStringLiteral("金额"),
+                                                  QStringLiteral("资金调拨方向"), QStringLiteral("错误码"),
+                                                  QStringLiteral("错误信息"),     QStringLiteral("操作结果"),
+                                                  QStringLiteral("操作时间")};
 
 // Order-type names; the code each stands for is fixed by Utils' order-type converter.
-inline const QString PRICE_TYPE_COUNTER_BEST = QStringLiteral("对手方最优剩余转限价");  // '1'
-inline const QString PRICE_TYPE_LIMIT = QStringLiteral("限价");                          // '2'
-inline const QString PRICE_TYPE_OWN_BEST = QStringLiteral("本方最优");                   // '3'
-inline const QString PRICE_TYPE_MARKET_IOC = QStringLiteral("市价立即成交剩余撤销");     // '4'
-inline const QString PRICE_TYPE_MARKET_FOK = QStringLiteral("市价全额成交或撤销");       // '5'
-inline const QString PRICE_TYPE_BEST5_IOC = QStringLiteral("最优五档立即成交剩余撤销");  // '6'
+inline const QString PRICE_TYPE_COUNTER_BEST = QStringLiteral("对手方最优剩余转限价");          // '1'
+inline const QString PRICE_TYPE_LIMIT = QStringLiteral("限价");                                 // '2'
+inline const QString PRICE_TYPE_OWN_BEST = QStringLiteral("本方最优");                          // '3'
+inline const QString PRICE_TYPE_MARKET_IOC = QStringLiteral("市价立即成交剩余撤销");            // '4'
+inline const QString PRICE_TYPE_MARKET_FOK = QStringLiteral("市价全额成交或撤销");              // '5'
+inline const QString PRICE_TYPE_BEST5_IOC = QStringLiteral("最优五档立即成交剩余撤销");         // '6'
 inline const QString PRICE_TYPE_BEST5_TO_LIMIT = QStringLiteral("最优五档立即成交剩余转限价");  // '7'
-inline const QString PRICE_TYPE_LIMIT_FOK = QStringLiteral("限价全额成交或撤销");        // '8'
+inline const QString PRICE_TYPE_LIMIT_FOK = QStringLiteral("限价全额成交或撤销");               // '8'
 
 inline const QString OPER_WAY_KEY = QStringLiteral("OperWay");

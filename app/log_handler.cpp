@@ -8,7 +8,9 @@
 
 namespace {
 
-QDateTime systemClock() { return QDateTime::currentDateTime(); }
+QDateTime systemClock() {
+    return QDateTime::currentDateTime();
+}
 
 std::atomic<LogClock> g_clock{&systemClock};
 
@@ -56,7 +58,9 @@ QString logFileName(const QString& logDir, const QDate& date) {
     return QStringLiteral("%0/Moru-Desk-%1.log").arg(logDir, date.toString(QStringLiteral("yyyyMMdd")));
 }
 
-void setLogClock(LogClock clock) { g_clock.store(clock ? clock : &systemClock); }
+void setLogClock(LogClock clock) {
+    g_clock.store(clock ? clock : &systemClock);
+}
 
 void logMessageHandler(QtMsgType type, const QMessageLogContext& context, const QString& message) {
     if (t_inHandler) return;

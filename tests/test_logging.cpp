@@ -8,9 +8,13 @@
 
 namespace {
 QDateTime g_fakeNow;
-QDateTime fakeClock() { return g_fakeNow; }
+QDateTime fakeClock() {
+    return g_fakeNow;
+}
 
-QMessageLogContext context(const char* file, int line) { return QMessageLogContext(file, line, "fn", "cat"); }
+QMessageLogContext context(const char* file, int line) {
+    return QMessageLogContext(file, line, "fn", "cat");
+}
 
 QByteArray readAll(const QString& path) {
     QFile f(path);
@@ -44,7 +48,8 @@ private slots:
         QFETCH(int, type);
         QFETCH(QString, level);
         const QDateTime t(QDate(2026, 12, 6), QTime(9, 30, 15));
-        const QString line = formatLogLine(t, QtMsgType(type), context("C:\\src\\main.cpp", 97), "hello", 4242);
+        const QString line =
+            formatLogLine(t, QtMsgType(type), context("C:\\src\\main.cpp", 97), "hello", 4242);
         const QString expected = "2026-12-06 09:30:15    " + level + " " + QString(26, ' ') + "main.cpp:97" +
                                  "    00004242    hello";
         QCOMPARE(line, expected);
@@ -58,15 +63,14 @@ private slots:
 
     void forwardSlashPathIsKeptWholeAndLongFieldsAreNotCut() {
         const QString path = "/home/build/moru/app/utils/a_rather_long_source_file_name.cpp";
-        const QString line =
-            formatLogLine(QDateTime(QDate(2026, 1, 2), QTime(3, 4, 5)), QtInfoMsg, context(path.toUtf8(), 12345),
-                          "msg", 1234567890LL);
+        const QString line = formatLogLine(QDateTime(QDate(2026, 1, 2), QTime(3, 4, 5)), QtInfoMsg,
+                                           context(path.toUtf8(), 12345), "msg", 1234567890LL);
         QVERIFY(line.contains(" " + path + ":12345    1234567890    msg"));
     }
 
     void missingFileGivesColonZero() {
-        const QString line =
-            formatLogLine(QDateTime(QDate(2026, 1, 2), QTime(3, 4, 5)), QtInfoMsg, QMessageLogContext(), "m", 7);
+        const QString line = formatLogLine(QDateTime(QDate(2026, 1, 2), QTime(3, 4, 5)), QtInfoMsg,
+                                           QMessageLogContext(), "m", 7);
         QVERIFY(line.contains(QString(35, ' ') + ":0    00000007    m"));
     }
 
@@ -133,7 +137,8 @@ private slots:
         for (int t = 0; t < 4; ++t) {
             threads << QThread::create([t] {
                 for (int i = 0; i < 200; ++i)
-                    logMessageHandler(QtInfoMsg, context("t.cpp", t), QString("thread%1-%2-end").arg(t).arg(i));
+                    logMessageHandler(QtInfoMsg, context("t.cpp", t),
+                                      QString("thread%1-%2-end").arg(t).arg(i));
             });
             threads.last()->start();
         }

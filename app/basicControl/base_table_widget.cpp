@@ -12,8 +12,10 @@ BaseTableWidget::BaseTableWidget() : QTableWidget(nullptr) {
         "QHeaderView::section:checked{border: 1px solid white;}"
         "QScrollBar:vertical{width: 8px;background: #FFFAFA;}"
         "QScrollBar:horizontal{height: 8px;background: #FFFAFA;}"
-        "QScrollBar::handle:vertical{border-radius: 4px;background: rgba(190, 190, 190, 0.50);min-height: 91px;}"
-        "QScrollBar::handle:horizontal{border-radius: 4px;background: rgba(190, 190, 190, 0.50);min-width: 91px;}"
+        "QScrollBar::handle:vertical{border-radius: 4px;background: rgba(190, 190, 190, 0.50);min-height: "
+        "91px;}"
+        "QScrollBar::handle:horizontal{border-radius: 4px;background: rgba(190, 190, 190, 0.50);min-width: "
+        "91px;}"
         "QScrollBar::handle:hover, QScrollBar::handle:pressed{background: rgba(190, 190, 190, 0.90);}"
         "QScrollBar::add-line, QScrollBar::sub-line{width: 0px;height: 0px;}"
         "QScrollBar::add-page, QScrollBar::sub-page{background: #FFFAFA;}"));

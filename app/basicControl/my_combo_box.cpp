@@ -13,7 +13,8 @@ namespace {
 QString comboStyle(const char* border, int itemHeight) {
     return QStringLiteral(
                "QComboBox{border: 1px solid %1;border-radius: 3px;padding: 1px 18px 1px 3px;"
-               "color: rgb(118, 131, 143);font: normal normal 15px \"Microsoft YaHei\";background: transparent;}"
+               "color: rgb(118, 131, 143);font: normal normal 15px \"Microsoft YaHei\";background: "
+               "transparent;}"
                "QComboBox QAbstractItemView{background: white;border: 1px solid rgb(228,231,237);"
                "selection-background-color: rgb(204, 255, 204);outline: 0px;}"
                "QComboBox QAbstractItemView::item{height: %2px;color: rgb(96, 98, 102);}"
@@ -54,7 +55,9 @@ void MyComboBox::setPriceTypes(const QMap<QString, int>& priceTypes) {
     setCurrentIndex(findText(PRICE_TYPE_LIMIT));
 }
 
-void MyComboBox::slotChooseItem(const QString& contry) { setEditText(contry); }
+void MyComboBox::slotChooseItem(const QString& contry) {
+    setEditText(contry);
+}
 
 void MyComboBox::focusInEvent(QFocusEvent* event) {
     setStyleSheet(m_focusStyle);

@@ -6,7 +6,9 @@
 
 MyHeaderView::MyHeaderView(Qt::Orientation orientation, QWidget* parent) : QHeaderView(orientation, parent) {}
 
-void MyHeaderView::resetCheckState() { m_checked = false; }
+void MyHeaderView::resetCheckState() {
+    m_checked = false;
+}
 
 void MyHeaderView::paintSection(QPainter* painter, const QRect& rect, int logicalIndex) const {
     painter->save();

@@ -5,7 +5,9 @@ const char* const kLabelStyle =
     "MyLabel{border-radius: 3px;font-family:'Microsoft YaHei';font:bold 13px;color:#000000;}";
 }
 
-MyLabel::MyLabel(QWidget* parent) : QLabel(parent) { setStyleSheet(QLatin1String(kLabelStyle)); }
+MyLabel::MyLabel(QWidget* parent) : QLabel(parent) {
+    setStyleSheet(QLatin1String(kLabelStyle));
+}
 
 MyLabel::MyLabel(const QString& text, QWidget* parent) : QLabel(text, parent) {
     setStyleSheet(QLatin1String(kLabelStyle));

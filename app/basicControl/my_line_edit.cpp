@@ -1,6 +1,7 @@
 #include "basicControl/my_line_edit.h"
 
 #include <QRegularExpressionValidator>
+
 #include "basicControl/input_style.h"
 
 MyLineEdit::MyLineEdit(QWidget* parent) : QLineEdit(parent) {

@@ -28,7 +28,9 @@ void writeAll(int fd, const char* data, std::size_t len) {
     }
 }
 
-void writeStr(int fd, const char* s) { writeAll(fd, s, strlen(s)); }
+void writeStr(int fd, const char* s) {
+    writeAll(fd, s, strlen(s));
+}
 
 void writeNumber(int fd, std::uintptr_t value, unsigned base) {
     char buf[32];

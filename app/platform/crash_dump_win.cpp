@@ -20,8 +20,8 @@ LONG WINAPI crashDumpFilter(EXCEPTION_POINTERS* exceptionPointers) {
     for (; i < 31 && name[i] != '\0'; ++i) wideName[i] = static_cast<wchar_t>(name[i]);
     wideName[i] = L'\0';
 
-    HANDLE file = CreateFileW(wideName, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL,
-                              nullptr);
+    HANDLE file =
+        CreateFileW(wideName, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file != INVALID_HANDLE_VALUE) {
         MINIDUMP_EXCEPTION_INFORMATION info;
         info.ThreadId = GetCurrentThreadId();
@@ -34,6 +34,8 @@ LONG WINAPI crashDumpFilter(EXCEPTION_POINTERS* exceptionPointers) {
     return EXCEPTION_EXECUTE_HANDLER;
 }
 
-void installCrashDumpHandler() { SetUnhandledExceptionFilter(crashDumpFilter); }
+void installCrashDumpHandler() {
+    SetUnhandledExceptionFilter(crashDumpFilter);
+}
 
 #endif

@@ -4,7 +4,9 @@
 
 UserWidget::UserWidget(QWidget* parent) : QWidget(parent) {}
 
-void UserWidget::buildWorkspace() { m_built = true; }
+void UserWidget::buildWorkspace() {
+    m_built = true;
+}
 
 void UserWidget::refreshAccountInfo() {}
 

@@ -36,7 +36,11 @@ QString getSaveFileName(QWidget* parent, const QString& caption, const QString& 
     return QFileDialog::getSaveFileName(parent, caption, dir, filter);
 }
 
-void setBoxHandler(BoxHandler handler) { boxHandler() = std::move(handler); }
-void setSaveHandler(SaveHandler handler) { saveHandler() = std::move(handler); }
+void setBoxHandler(BoxHandler handler) {
+    boxHandler() = std::move(handler);
+}
+void setSaveHandler(SaveHandler handler) {
+    saveHandler() = std::move(handler);
+}
 
 }  // namespace DialogSeam

@@ -20,8 +20,7 @@ struct Box {
 };
 
 using BoxHandler = std::function<QMessageBox::StandardButton(const Box&)>;
-using SaveHandler =
-    std::function<QString(const QString& caption, const QString& dir, const QString& filter)>;
+using SaveHandler = std::function<QString(const QString& caption, const QString& dir, const QString& filter)>;
 
 // A modal box without parent; returns the button pressed.
 QMessageBox::StandardButton showBox(Kind kind, const QString& title, const QString& text,
@@ -37,9 +36,9 @@ inline QMessageBox::StandardButton warning(const QString& title, const QString& 
 inline QMessageBox::StandardButton critical(const QString& title, const QString& text) {
     return showBox(Kind::Critical, title, text);
 }
-inline QMessageBox::StandardButton question(
-    const QString& title, const QString& text,
-    QMessageBox::StandardButtons buttons = QMessageBox::Yes | QMessageBox::No) {
+inline QMessageBox::StandardButton question(const QString& title, const QString& text,
+                                            QMessageBox::StandardButtons buttons = QMessageBox::Yes |
+                                                                                   QMessageBox::No) {
     return showBox(Kind::Question, title, text, buttons);
 }
 
