@@ -1,0 +1,53 @@
+// TCP front of the counter and the quote publisher, on 127.0.0.1.
+#ifndef MORU_SIM_SERVER_H
+#define MORU_SIM_SERVER_H
+
+#include <QObject>
+#include <QTimer>
+#include <QVector>
+
+#include "counter.h"
+
+class QTcpServer;
+class QTcpSocket;
+
+namespace sim {
+
+class TcpLink;
+
+class Server : public QObject {
+    Q_OBJECT
+public:
+    Server(Counter& counter, QObject* parent = nullptr);
+    bool listen(quint16 counterPort, quint16 quotePort, QString* err);
+    quint16 counterPort() const;
+    quint16 quotePort() const;
+
+    void setQuoteInterval(int ms) { quoteInterval_ = ms; }
+    void setWalk(bool on) { walk_ = on; }
+    // Drops every client link once, `ms` after start.
+    void dropLinksAfter(int ms);
+    // Every `n`-th publication is preceded by a few 4-byte groups of garbage.
+    void setGarbageEvery(int n) { garbageEvery_ = n; }
+
+    void publish();
+
+private:
+    void onCounterConnection();
+    void onQuoteConnection();
+    void quoteFault(int cmd, int arg);
+
+    Counter& counter_;
+    QTcpServer* counterServer_;
+    QTcpServer* quoteServer_;
+    QVector<QTcpSocket*> quoteClients_;
+    QTimer quoteTimer_;
+    int quoteInterval_ = 1000;
+    bool walk_ = true;
+    int garbageEvery_ = 0;
+    quint64 published_ = 0;
+};
+
+}  // namespace sim
+
+#endif
