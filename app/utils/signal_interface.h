@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QDebug>
 #include <QMetaType>
 #include <QObject>
 #include <QString>

@@ -1,0 +1,185 @@
+#include "utils/error_msg.h"
+
+#include <QCoreApplication>
+#include <QDebug>
+#include <QFile>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QTextCodec>
+
+#include "constants.h"
+#include "moru_securities_api.h"
+#include "utils/api_state.h"
+
+namespace {
+
+QByteArray upToNul(const QByteArray& text) {
+    const int nul = text.indexOf('\0');
+    return nul < 0 ? text : text.left(nul);
+}
+
+bool isWellFormedUtf8(const QByteArray& text) {
+    const int n = text.size();
+    for (int i = 0; i < n;) {
+        const uchar lead = uchar(text.at(i));
+        int continuation;
+        if (lead < 0x80) {
+            continuation = 0;
+        } else if ((lead & 0xE0) == 0xC0) {
+            continuation = 1;
+        } else if ((lead & 0xF0) == 0xE0) {
+            continuation = 2;
+        } else if ((lead & 0xF8) == 0xF0) {
+            continuation = 3;
+        } else {
+            return false;
+        }
+        if (i + continuation >= n) return false;  // cut off by the end
+        for (int k = 1; k <= continuation; ++k) {
+            if ((uchar(text.at(i + k)) & 0xC0) != 0x80) return false;
+        }
+        i += continuation + 1;
+    }
+    return true;
+}
+
+bool decodesCleanly(const char* codecName, const QByteArray& text) {
+    QTextCodec* codec = QTextCodec::codecForName(codecName);
+    if (!codec) return false;
+    QTextCodec::ConverterState state;
+    codec->toUnicode(text.constData(), text.size(), &state);
+    return state.invalidChars == 0 && state.remainingChars == 0;
+}
+
+QString decodeWith(const char* codecName, const QByteArray& text) {
+    if (QTextCodec* codec = QTextCodec::codecForName(codecName)) return codec->toUnicode(text);
+    return QString::fromLocal8Bit(text);
+}
+
+// Index of the first CJK unified ideograph, or the length when there is none.
+int firstChinese(const QString& text) {
+    for (int i = 0; i < text.size(); ++i) {
+        const ushort c = text.at(i).unicode();
+        if (c >= 0x4E00 && c <= 0x9FFF) return i;
+    }
+    return text.size();
+}
+
+}  // namespace
+
+ErrorMsg* ErrorMsg::instance() {
+    static ErrorMsg errorMsg;
+    return &errorMsg;
+}
+
+ErrorMsg::ErrorMsg(QObject* parent)
+    : QObject(parent), m_filePath(QCoreApplication::applicationDirPath() + ERROR_MSG_PATH) {}
+
+void ErrorMsg::setFilePath(const QString& path) {
+    m_filePath = path;
+}
+
+QString ErrorMsg::detectEncoding(const QByteArray& text) {
+    if (text.startsWith("\xEF\xBB\xBF")) return QStringLiteral("UTF-8 with BOM");
+    if (text.startsWith("\xFF\xFE") || text.startsWith("\xFE\xFF")) return QStringLiteral("UTF-16");
+    if (isWellFormedUtf8(text)) return QStringLiteral("UTF-8");
+    if (decodesCleanly("GBK", text)) return QStringLiteral("GBK");
+    if (decodesCleanly("GB18030", text)) return QStringLiteral("GB18030");
+    if (decodesCleanly("Big5", text)) return QStringLiteral("Big5");
+    return QStringLiteral("Unknown");
+}
+
+QString ErrorMsg::decodeCounterText(const QByteArray& text, const QString& encoding) {
+    const QByteArray bytes = upToNul(text);
+    if (bytes.isEmpty()) return QString();
+    const QString name = encoding.isEmpty() ? detectEncoding(bytes) : encoding;
+    if (name == QLatin1String("UTF-8") || name == QLatin1String("UTF-8 with BOM")) {
+        return QString::fromUtf8(bytes.startsWith("\xEF\xBB\xBF") ? bytes.mid(3) : bytes);
+    }
+    if (name == QLatin1String("GBK")) return decodeWith("GBK", bytes);
+    if (name == QLatin1String("GB18030")) return decodeWith("GB18030", bytes);
+    return QString::fromLocal8Bit(bytes);
+}
+
+QString ErrorMsg::decodeCounterText(const char* text, const QString& encoding) {
+    if (!text) return QString();
+    return decodeCounterText(QByteArray(text), encoding);
+}
+
+QString ErrorMsg::libraryText(int errorId) const {
+    return decodeCounterText(getErrMsgEx(errorId, currentMarket.load(), 1, entryNo));
+}
+
+QString ErrorMsg::lookUp(const CMoruRspInfo& info, bool managerFirst) {
+    const QString text =
+        decodeCounterText(QByteArray(info.ErrorMsg, int(qstrnlen(info.ErrorMsg, sizeof(info.ErrorMsg)))));
+    const int pos = firstChinese(text);
+    const bool haveChinese = pos < text.size();
+    qInfo() << QStringLiteral("haveChines is [%0], current size is  [%1] ErrorId is [%2] ErrorMsg is [%3]")
+                   .arg(haveChinese ? 1 : 0)
+                   .arg(pos)
+                   .arg(quint32(info.ErrorID))
+                   .arg(text);
+    if (haveChinese) return text;
+    if (apiDataReady.load()) return libraryText(info.ErrorID);
+    const QMap<int, QString>& first = managerFirst ? managerErrorMap : marketErrorMap;
+    const QMap<int, QString>& second = managerFirst ? marketErrorMap : managerErrorMap;
+    auto it = first.constFind(info.ErrorID);
+    if (it != first.cend()) return it.value();
+    it = second.constFind(info.ErrorID);
+    if (it != second.cend()) return it.value();
+    return text;
+}
+
+QString ErrorMsg::getErrorMsg(const CMoruRspInfo& info) {
+    return lookUp(info, false);
+}
+
+QString ErrorMsg::getErrorMsgManagerPriority(const CMoruRspInfo& info) {
+    return lookUp(info, true);
+}
+
+QString ErrorMsg::getErrorMsgById(int errorId) {
+    if (apiDataReady.load()) return libraryText(errorId);
+    auto it = marketErrorMap.constFind(errorId);
+    if (it != marketErrorMap.cend()) return it.value();
+    return managerErrorMap.value(errorId);
+}
+
+int ErrorMsg::readErrorJson() {
+    marketErrorMap.clear();
+    managerErrorMap.clear();
+    QFile file(m_filePath);
+    if (!file.open(QIODevice::ReadOnly | QIODevice::Text)) {
+        qWarning() << "无法打开error_msg文件";
+        return -1;
+    }
+    QJsonParseError error;
+    const QJsonDocument doc = QJsonDocument::fromJson(file.readAll(), &error);
+    file.close();
+    if (error.error != QJsonParseError::NoError) {
+        qWarning() << "解析 error_msg 失败：" << error.errorString();
+        return -1;
+    }
+    const char market = currentMarket.load();
+    const QString marketKey = market == '1'   ? QStringLiteral("SS")
+                              : market == '2' ? QStringLiteral("SZ")
+                                              : QString();
+    const QJsonObject root = doc.object();
+    const QString managerKey = QStringLiteral("manager");
+    if ((marketKey.isEmpty() || !root.contains(marketKey)) && !root.contains(managerKey)) {
+        qWarning() << "error_msg 文件内容格式错误";
+        return -1;
+    }
+    auto load = [](const QJsonValue& entries, QMap<int, QString>& map) {
+        for (const QJsonValue& entry : entries.toArray()) {
+            const QJsonObject object = entry.toObject();
+            map.insert(object.value(QStringLiteral("errorid")).toInt(),
+                       object.value(QStringLiteral("errormsg")).toString());
+        }
+    };
+    if (!marketKey.isEmpty()) load(root.value(marketKey), marketErrorMap);
+    load(root.value(managerKey), managerErrorMap);
+    return 0;
+}

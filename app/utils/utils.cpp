@@ -1,0 +1,140 @@
+#include "utils/utils.h"
+
+#include <QDebug>
+#include <QTime>
+#include <cstring>
+
+#include "constants.h"
+
+QString Utils::TMoruOrderTypeTypeConvert(char type) {
+    switch (type) {
+        case '1':
+            return PRICE_TYPE_COUNTER_BEST;
+        case '2':
+            return PRICE_TYPE_LIMIT;
+        case '3':
+            return PRICE_TYPE_OWN_BEST;
+        case '4':
+            return PRICE_TYPE_MARKET_IOC;
+        case '5':
+            return PRICE_TYPE_MARKET_FOK;
+        case '6':
+            return PRICE_TYPE_BEST5_IOC;
+        case '7':
+            return PRICE_TYPE_BEST5_TO_LIMIT;
+        case '8':
+            return PRICE_TYPE_LIMIT_FOK;
+        default:
+            qInfo() << "unknow orderType: " << type;
+            return QString();
+    }
+}
+
+QString Utils::TMoruOrderStatusTypeConvert(char status) {
+    switch (status) {
+        case '0':
+            return QStringLiteral("未报");
+        case '1':
+            return QStringLiteral("正报");
+        case '2':
+            return QStringLiteral("已报");
+        case '3':
+            return QStringLiteral("已报待撤");
+        case '4':
+            return QStringLiteral("部成待撤");
+        case '5':
+            return QStringLiteral("部撤");
+        case '6':
+            return QStringLiteral("已撤");
+        case '7':
+            return QStringLiteral("部成");
+        case '8':
+            return QStringLiteral("已成");
+        case '9':
+            return QStringLiteral("废单");
+        default:
+            return QString();
+    }
+}
+
+QString Utils::TMoruSideTypeConvert(char side) {
+    switch (side) {
+        case '1':
+            return QStringLiteral("买");
+        case '2':
+            return QStringLiteral("卖");
+        case '3':
+            return QStringLiteral("申购");
+        case '4':
+            return QStringLiteral("赎回");
+        case '7':
+            return QStringLiteral("要约预受");
+        case '8':
+            return QStringLiteral("要约撤销");
+        default:
+            return QString();
+    }
+}
+
+QString Utils::TMoruMsgKindConvert(char kind) {
+    switch (uchar(kind)) {
+        case 0x65:
+        case 0xAB:
+        case 0xAD:
+            return QStringLiteral("普通报单");
+        case 0x67:
+            return QStringLiteral("普通撤单");
+        default:
+            return QStringLiteral("未知类型");
+    }
+}
+
+QString Utils::TMoruMarketTypeConvert(char market) {
+    switch (market) {
+        case '1':
+            return QStringLiteral("上交所");
+        case '2':
+            return QStringLiteral("深交所");
+        default:
+            return QString();
+    }
+}
+
+QString Utils::TMoruBtTransferStatusTypeConvert(char status) {
+    switch (status) {
+        case '1':
+            return QStringLiteral("接收到调拨消息");
+        case '2':
+            return QStringLiteral("发送调出请求结束");
+        case '3':
+            return QStringLiteral("接收到调出结束消息");
+        case '4':
+            return QStringLiteral("发送调入消息请求结束");
+        case '5':
+            return QStringLiteral("接收到调入结束消息");
+        case '6':
+            return QStringLiteral("操作结束");
+        default:
+            return QString();
+    }
+}
+
+QString Utils::TimeStringConvert(const char* field, int length) {
+    if (!field || length <= 0) return QString();
+    char buffer[32] = {};
+    std::memcpy(buffer, field, size_t(qMin(length, int(sizeof(buffer)) - 1)));
+    const QString text = QString::fromLatin1(buffer).left(length);
+    const QTime time = QTime::fromString(text, QStringLiteral("hhmmsszzz"));
+    return time.isValid() ? time.toString(QStringLiteral("hh:mm:ss.zzz")) : QString();
+}
+
+QString Utils::FixedCharToQString(const char* field, int length) {
+    if (!field || length <= 0) return QString();
+    return QString::fromUtf8(field, length);
+}
+
+void Utils::appendCsvField(QString& line, const QString& value, bool lastCell) {
+    QString escaped = value;
+    escaped.replace(QLatin1Char('"'), QLatin1String("\"\""));
+    line += QLatin1Char('"') + escaped + QLatin1Char('"') + (lastCell ? QLatin1Char('\n') : QLatin1Char(','));
+}
