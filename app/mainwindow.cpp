@@ -1,6 +1,7 @@
 #include "mainwindow.h"
 
 #include <QCloseEvent>
+#include <QDebug>
 #include <QGridLayout>
 #include <QStackedWidget>
 #include <QVBoxLayout>

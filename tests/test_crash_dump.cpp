@@ -25,7 +25,8 @@ private slots:
         const QDateTime before = QDateTime::currentDateTime();
         proc.start(QCoreApplication::applicationDirPath() + "/crash_helper", QStringList());
         QVERIFY(proc.waitForFinished(20000));
-        QCOMPARE(proc.exitStatus(), QProcess::CrashExit);
+        QVERIFY2(proc.exitStatus() == QProcess::CrashExit,
+                 qPrintable(QString("exit code %1, error %2").arg(proc.exitCode()).arg(proc.errorString())));
 
         const QStringList dumps = QDir(dir.path()).entryList({"*.dmp"}, QDir::Files);
         QCOMPARE(dumps.size(), 1);

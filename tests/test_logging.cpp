@@ -58,7 +58,7 @@ private slots:
     void criticalLeavesTwoBlanksWhereTheLevelStands() {
         const QString line = formatLogLine(QDateTime(QDate(2026, 1, 2), QTime(3, 4, 5)), QtCriticalMsg,
                                            context("x.cpp", 1), "m", 1);
-        QVERIFY(line.startsWith("2026-01-02 03:04:05     " + QString(32, ' ') + "x.cpp:1"));
+        QVERIFY(line.startsWith("2026-01-02 03:04:05     " + QString(30, ' ') + "x.cpp:1"));
     }
 
     void forwardSlashPathIsKeptWholeAndLongFieldsAreNotCut() {

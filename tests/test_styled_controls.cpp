@@ -57,6 +57,7 @@ private slots:
     void headerCheckBoxTogglesOncePerClick() {
         QTableWidget table(3, 4);
         auto* header = new MyHeaderView(Qt::Horizontal, &table);
+        header->setSectionsClickable(true);
         table.setHorizontalHeader(header);
         table.setHorizontalHeaderLabels({"", "a", "b", "c"});
         table.resize(400, 200);

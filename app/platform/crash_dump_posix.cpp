@@ -98,6 +98,10 @@ void crashHandler(int sig, siginfo_t* info, void*) {
     }
     // Let the default action end the process with the original signal.
     signal(sig, SIG_DFL);
+    sigset_t unblock;
+    sigemptyset(&unblock);
+    sigaddset(&unblock, sig);
+    sigprocmask(SIG_UNBLOCK, &unblock, nullptr);
     raise(sig);
     _exit(128 + sig);
 }
