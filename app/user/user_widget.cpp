@@ -1,14 +1,109 @@
 #include "user/user_widget.h"
 
+#include <QFrame>
+#include <QHBoxLayout>
+#include <QIcon>
 #include <QPainter>
+#include <QTabWidget>
+#include <QVBoxLayout>
 
-UserWidget::UserWidget(QWidget* parent) : QWidget(parent) {}
+#include "basicControl/my_label.h"
+#include "basicControl/my_push_button.h"
+#include "utils/api_state.h"
+#include "utils/read_api_config.h"
 
-void UserWidget::buildWorkspace() {
-    m_built = true;
+namespace {
+QPixmap svgPixmap(const QString& path, const QSize& size) {
+    return QIcon(path).pixmap(size);
+}
+}  // namespace
+
+UserWidget::UserWidget(QWidget* parent) : QWidget(parent) {
+    m_tabWidget = new QTabWidget(this);
+    m_tradeButton = new MyPushButton(QStringLiteral("交易"), this);
+    m_transferButton = new MyPushButton(QStringLiteral("沪深资金调拨"), this);
+    m_depositButton = new MyPushButton(QStringLiteral("出入金"), this);
+    m_fundButton = new MyPushButton(QStringLiteral("资金查询"), this);
+    m_passwordButton = new MyPushButton(QStringLiteral("修改密码"), this);
+    m_accountIcon = new MyLabel(this);
+    m_accountLabel = new MyLabel(this);
+    m_exchangeIcon = new MyLabel(this);
+    m_businessIcon = new MyLabel(this);
+    m_businessCodeLabel = new MyLabel(this);
 }
 
-void UserWidget::refreshAccountInfo() {}
+void UserWidget::buildWorkspace() {
+    initUi();
+    initConnections();
+}
+
+void UserWidget::setExchangeIcon(const QString& path) {
+    m_exchangeIconPath = path;
+    m_exchangeIcon->setFixedSize(33, 30);
+    m_exchangeIcon->setPixmap(svgPixmap(path, QSize(33, 30)));
+}
+
+void UserWidget::initUi() {
+    m_accountIcon->setFixedSize(30, 30);
+    m_accountIcon->setPixmap(svgPixmap(QStringLiteral(":/resource/account.svg"), QSize(30, 30)));
+    m_businessIcon->setFixedSize(33, 30);
+    m_businessIcon->setPixmap(svgPixmap(QStringLiteral(":/resource/business.svg"), QSize(33, 30)));
+    setExchangeIcon(QStringLiteral(":/resource/sse.svg"));
+
+    m_tradeButton->setLargeRedStyle();
+    for (MyPushButton* b : {m_transferButton, m_depositButton, m_fundButton, m_passwordButton})
+        b->setLargeBlueStyle();
+    for (MyPushButton* b : {m_tradeButton, m_transferButton, m_depositButton, m_fundButton, m_passwordButton})
+        b->setFixedSize(150, 28);
+    m_accountLabel->setRedTitleStyle();
+    m_businessCodeLabel->setRedTitleStyle();
+
+    auto* header = new QHBoxLayout;
+    for (MyPushButton* b : {m_tradeButton, m_transferButton, m_depositButton, m_fundButton, m_passwordButton})
+        header->addWidget(b);
+    header->addStretch();
+    header->addWidget(m_exchangeIcon);
+    header->addWidget(m_businessIcon);
+    header->addWidget(m_businessCodeLabel);
+    header->addWidget(m_accountIcon);
+    header->addWidget(m_accountLabel);
+    header->addSpacing(10);
+
+    m_mainLayout = new QVBoxLayout(this);
+    m_mainLayout->addLayout(header);
+    auto* line = new QFrame(this);
+    line->setFrameShape(QFrame::HLine);
+    line->setFrameShadow(QFrame::Sunken);
+    m_mainLayout->addWidget(line);
+
+    initQueryTabs();
+    setLayout(m_mainLayout);
+}
+
+void UserWidget::initQueryTabs() {
+    m_tabWidget->setStyleSheet(QStringLiteral(
+        "QTabBar::tab{background: qlineargradient(x1:0, y1:0, x2:0, y2:1, stop:0 #b0e2ff, stop:0.4 #b0e2ff, "
+        "stop:1 white);border: 2px solid #C4C4C3;border-bottom-color: #C2C7CB;border-top-left-radius: 4px;"
+        "border-top-right-radius: 4px;min-width: 8px;padding: 2px;}"
+        "QTabBar::tab:hover{background: qlineargradient(x1:0, y1:0, x2:0, y2:1, stop:0 #fafafa, stop:0.4 "
+        "#f4f4f4, stop:0.5 #e7e7e7, stop:1 #fafafa);}"
+        "QTabBar::tab:selected{border-color: #9B9B9B;border-bottom-color: red;}"
+        "QTabBar::tab:!selected{margin-top: 2px;}"));
+    m_mainLayout->addWidget(m_tabWidget);
+}
+
+void UserWidget::initConnections() {}
+
+void UserWidget::refreshAccountInfo() {
+    m_accountLabel->setText(currentAccount);
+    const QString businessCode = ReadApiConfig::instance()->getBusinessCode();
+    if (!businessCode.isEmpty())
+        m_businessCodeLabel->setText(businessCode);
+    else
+        m_businessIcon->hide();
+    setExchangeIcon(currentMarket == '2' ? QStringLiteral(":/resource/szse.svg")
+                                         : QStringLiteral(":/resource/sse.svg"));
+}
 
 void UserWidget::paintEvent(QPaintEvent*) {
     QPainter painter(this);

@@ -2,7 +2,13 @@
 
 #include <QWidget>
 
-// The page shown after a successful login.
+class QTabWidget;
+class QVBoxLayout;
+class MyLabel;
+class MyPushButton;
+
+// The page shown after a successful login: the account header with its buttons, the quote display and
+// the query tabs.
 class UserWidget : public QWidget {
     Q_OBJECT
 public:
@@ -11,9 +17,34 @@ public:
     void buildWorkspace();
     void refreshAccountInfo();
 
+    MyLabel* accountLabel() const { return m_accountLabel; }
+    MyLabel* businessCodeLabel() const { return m_businessCodeLabel; }
+    MyLabel* businessIcon() const { return m_businessIcon; }
+    MyLabel* exchangeIcon() const { return m_exchangeIcon; }
+    QString exchangeIconPath() const { return m_exchangeIconPath; }
+    QTabWidget* tabWidget() const { return m_tabWidget; }
+    MyPushButton* tradeButton() const { return m_tradeButton; }
+
 protected:
     void paintEvent(QPaintEvent* event) override;
 
 private:
-    bool m_built = false;
+    void initUi();
+    void initConnections();
+    void initQueryTabs();
+    void setExchangeIcon(const QString& path);
+
+    QTabWidget* m_tabWidget = nullptr;
+    MyPushButton* m_tradeButton = nullptr;
+    MyPushButton* m_transferButton = nullptr;
+    MyPushButton* m_depositButton = nullptr;
+    MyPushButton* m_fundButton = nullptr;
+    MyPushButton* m_passwordButton = nullptr;
+    MyLabel* m_accountIcon = nullptr;
+    MyLabel* m_accountLabel = nullptr;
+    MyLabel* m_exchangeIcon = nullptr;
+    MyLabel* m_businessIcon = nullptr;
+    MyLabel* m_businessCodeLabel = nullptr;
+    QVBoxLayout* m_mainLayout = nullptr;
+    QString m_exchangeIconPath;
 };
