@@ -1,0 +1,75 @@
+#include "quote_frame_reader.h"
+
+#include <QByteArray>
+#include <QTextCodec>
+#include <cstring>
+
+namespace {
+
+QTextCodec* wireCodec() {
+    // Looking a codec up by name takes a global lock; do it once.
+    static QTextCodec* const codec = [] {
+        QTextCodec* gbk = QTextCodec::codecForName("GBK");
+        return gbk ? gbk : QTextCodec::codecForLocale();
+    }();
+    return codec;
+}
+
+bool isAscii(const char* text, int length) {
+    for (int i = 0; i < length; ++i) {
+        if (static_cast<unsigned char>(text[i]) >= 0x80) return false;
+    }
+    return true;
+}
+
+}  // namespace
+
+void convertSecurityNameToUtf8(ClientSecurityMarketDataLevel1& record) {
+    constexpr int width = static_cast<int>(sizeof record.SecurityName);
+    char* const name = record.SecurityName;
+    const int rawLength = static_cast<int>(strnlen(name, width));
+
+    // ASCII reads the same in both encodings; only the terminator may need room.
+    if (isAscii(name, rawLength)) {
+        if (rawLength == width) name[width - 1] = '\0';
+        return;
+    }
+
+    const QByteArray utf8 = wireCodec()->toUnicode(name, rawLength).toUtf8();
+    int keep = qMin(utf8.size(), width - 1);
+    // Step back over continuation bytes so no character is split.
+    if (keep < utf8.size()) {
+        while (keep > 0 && (static_cast<unsigned char>(utf8.at(keep)) & 0xC0) == 0x80) --keep;
+    }
+    std::memcpy(name, utf8.constData(), static_cast<size_t>(keep));
+    std::memset(name + keep, 0, static_cast<size_t>(width - keep));
+}
+
+QuoteFrameReadResult readQuoteFrames(const char* data, qint64 length, const QuoteRecordSink& sink) {
+    QuoteFrameReadResult result;
+    if (data == nullptr || length < QUOTE_FRAME_SIZE) return result;
+
+    // Whole frames present when we started; skipped groups do not count towards them.
+    const qint64 wanted = length / QUOTE_FRAME_SIZE;
+    qint64 pos = 0;
+    while (result.records < wanted && length - pos >= QUOTE_HEADER_SIZE) {
+        ClientSecurityMarketDataLevel1Header header;
+        std::memcpy(&header, data + pos, sizeof header);
+        if (header.MsgType != QUOTE_MSG_TYPE_LEVEL1) {
+            pos += QUOTE_HEADER_SIZE;
+            ++result.skippedGroups;
+            continue;
+        }
+        if (length - pos < QUOTE_FRAME_SIZE) break;  // the header waits for its record
+
+        ClientSecurityMarketDataLevel1 record;
+        std::memcpy(&record, data + pos + QUOTE_HEADER_SIZE, sizeof record);
+        pos += QUOTE_FRAME_SIZE;
+        ++result.records;
+
+        convertSecurityNameToUtf8(record);
+        if (sink) sink(quoteSecurityId(record), record);
+    }
+    result.consumed = pos;
+    return result;
+}

@@ -1,0 +1,145 @@
+#include "quotes_tcp_client.h"
+
+#include <QCoreApplication>
+#include <QDebug>
+#include <QFileInfo>
+#include <QMutexLocker>
+#include <QSettings>
+#include <QTcpSocket>
+#include <QTimer>
+
+#include "constants.h"
+#include "quote_frame_reader.h"
+
+namespace {
+constexpr int CONNECT_TIMEOUT_MS = 30000;
+}
+
+QuotesTcpClient::QuotesTcpClient(QObject* parent, const QString& configPath)
+    : QObject(parent), mConfigPath(configPath), mSocket(new QTcpSocket(this)) {
+    qRegisterMetaType<ClientSecurityMarketDataLevel1>("ClientSecurityMarketDataLevel1");
+    readConfig();
+}
+
+QuotesTcpClient::~QuotesTcpClient() {
+    // The timer has no parent (it is made on the worker thread); it goes with the client.
+    delete mReconnectTimer;
+}
+
+void QuotesTcpClient::readConfig() {
+    const QString path =
+        mConfigPath.isEmpty() ? QCoreApplication::applicationDirPath() + BOT_CONFIG_PATH : mConfigPath;
+    if (!QFileInfo(path).isFile()) {
+        qWarning() << "can not found moru_bot_config.ini file " << path;
+        return;
+    }
+    QSettings settings(path, QSettings::IniFormat);
+    mSwitch = settings.value(QStringLiteral("/MD/switch"), 0).toInt();
+    mPrintMD = settings.value(QStringLiteral("/MD/printMD"), 0).toInt();
+    ip = settings.value(QStringLiteral("/MD/ip"), QString()).toString();
+    port = settings.value(QStringLiteral("/MD/port"), 0).toInt();
+    qInfo() << QStringLiteral("ini mSwitch is [%0], mPrintMD is [%1], ip is[%2], port is[%3]")
+                   .arg(mSwitch)
+                   .arg(mPrintMD)
+                   .arg(ip)
+                   .arg(port);
+}
+
+void QuotesTcpClient::slot_start() {
+    if (mSwitch == 0) return;
+    initTcpConnect();
+    mReconnectTimer = new QTimer;
+    mReconnectTimer->setInterval(mReconnectInterval);
+    connect(mReconnectTimer, &QTimer::timeout, this, &QuotesTcpClient::slot_reConnect);
+    mReconnectTimer->start();
+}
+
+void QuotesTcpClient::initTcpConnect() {
+    mSocket->connectToHost(ip, static_cast<quint16>(port), QIODevice::ReadWrite,
+                           QAbstractSocket::AnyIPProtocol);
+    mConnected = mSocket->waitForConnected(CONNECT_TIMEOUT_MS);
+    if (!mConnected) {
+        qWarning() << "tcp connect error";
+        // Back to the unconnected state, or the next attempt would be refused as still in progress.
+        mSocket->abort();
+        return;
+    }
+    qInfo() << "connect success";
+    connect(mSocket, &QTcpSocket::readyRead, this, &QuotesTcpClient::slot_read, Qt::UniqueConnection);
+    connect(mSocket, &QTcpSocket::disconnected, this, &QuotesTcpClient::slot_disconnect,
+            Qt::UniqueConnection);
+}
+
+void QuotesTcpClient::slot_reConnect() {
+    if (!mConnected) initTcpConnect();
+}
+
+void QuotesTcpClient::slot_disconnect() {
+    qInfo() << "quotes tcp client disconnect!";
+    disconnect(mSocket, &QTcpSocket::readyRead, this, &QuotesTcpClient::slot_read);
+    disconnect(mSocket, &QTcpSocket::disconnected, this, &QuotesTcpClient::slot_disconnect);
+    mConnected = false;
+}
+
+void QuotesTcpClient::slot_read() {
+    const qint64 available = mSocket->bytesAvailable();
+    if (available < mHeaderSize) {
+        qWarning() << "recv_len < sizeof ClientSecurityMarketDataLevel1Header";
+        return;
+    }
+    if (available < mHeaderSize + mRecordSize)
+        return;  // a partial frame waits in the socket for the next readyRead
+
+    // Peek, then drop only what was used: a frame cut short stays buffered in the socket.
+    const QByteArray bytes = mSocket->peek(available);
+    const qint64 used = ingest(bytes.constData(), bytes.size());
+    if (used > 0) mSocket->skip(used);
+}
+
+qint64 QuotesTcpClient::ingest(const char* data, qint64 length) {
+    const QuoteFrameReadResult result = readQuoteFrames(
+        data, length, [this](const QString& code, const ClientSecurityMarketDataLevel1& record) {
+            {
+                QMutexLocker lock(&mMarketDataMutex);
+                mMarketData.insert(code, record);
+            }
+            printMdInfo(record);
+        });
+    return result.consumed;
+}
+
+ClientSecurityMarketDataLevel1 QuotesTcpClient::getMarketData(const QString& securityId) const {
+    ClientSecurityMarketDataLevel1 record;
+    std::memset(&record, 0, sizeof record);
+    QMutexLocker lock(&mMarketDataMutex);
+    const auto it = mMarketData.constFind(securityId);
+    if (it != mMarketData.constEnd()) record = it.value();
+    return record;
+}
+
+QMap<QString, ClientSecurityMarketDataLevel1> QuotesTcpClient::marketDataMap() const {
+    QMutexLocker lock(&mMarketDataMutex);
+    // An implicitly shared copy: the next insertion detaches the cache, under this same lock.
+    return mMarketData;
+}
+
+void QuotesTcpClient::printMdInfo(const ClientSecurityMarketDataLevel1& r) {
+    if (mPrintMD == 0) return;
+    QDebug out = qInfo().noquote();
+    out << "更新时间:" << r.UpdateTime << ", 证券代码:" << quoteSecurityId(r)
+        << ", 证券名称:" << quoteSecurityName(r) << ", 最新:" << r.LastPrice << ", 开盘:" << r.OpenPrice
+        << ", 最高:" << r.HighPrice << ", 最低:" << r.LowPrice << ", 涨停:" << r.UpperLimitPrice
+        << ", 跌停:" << r.LowerLimitPrice << ", 昨收:" << r.PreClosePrice << ", 成交总数: " << r.TotalVolume
+        << ", 成交总金额: " << r.TotalAmount;
+
+    const double bidPrices[5] = {r.BidPrice1, r.BidPrice2, r.BidPrice3, r.BidPrice4, r.BidPrice5};
+    const uint64_t bidVolumes[5] = {r.BidVolume1, r.BidVolume2, r.BidVolume3, r.BidVolume4, r.BidVolume5};
+    const double askPrices[5] = {r.AskPrice1, r.AskPrice2, r.AskPrice3, r.AskPrice4, r.AskPrice5};
+    const uint64_t askVolumes[5] = {r.AskVolume1, r.AskVolume2, r.AskVolume3, r.AskVolume4, r.AskVolume5};
+    static const char* const bidLabels[5] = {", :买一", ", :买二", ", :买三", ", :买四", ", :买五"};
+    static const char* const askLabels[5] = {", :卖一", ", :卖二", ", :卖三", ", :卖四", ", :卖五"};
+    for (int i = 0; i < 5; ++i)
+        out << bidLabels[i] << bidPrices[i] << " " << static_cast<quint64>(bidVolumes[i]);
+    for (int i = 0; i < 5; ++i)
+        out << askLabels[i] << askPrices[i] << " " << static_cast<quint64>(askVolumes[i]);
+}
