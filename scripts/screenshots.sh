@@ -1,0 +1,9 @@
+#!/usr/bin/env bash
+# Pictures of the login page and of the workspace after a login to moru-sim, under Xvfb.
+set -euo pipefail
+root=$(cd "$(dirname "$0")/.." && pwd)
+"$root/scripts/setup.sh"
+BUILD_DIR=$root/build "$root/scripts/build.sh"
+out=${1:-$root/screenshots}
+xvfb-run -a -s "-screen 0 1400x800x24" \
+    "$root/build/bin/moru-screenshots" "$out" "$root/build/bin/moru-sim" "$root/sim/data/demo.json"

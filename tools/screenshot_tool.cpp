@@ -1,0 +1,106 @@
+// Saves pictures of the login page and of the workspace after a real login against moru-sim.
+// Usage: moru-screenshots OUT_DIR SIM_PATH DATA_FILE
+#include <QApplication>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QProcess>
+#include <QRegularExpression>
+#include <QStackedWidget>
+#include <QThread>
+
+#include "basicControl/my_combo_box.h"
+#include "basicControl/my_line_edit.h"
+#include "basicControl/my_push_button.h"
+#include "constants.h"
+#include "login/login_widget.h"
+#include "mainwindow.h"
+#include "utils/dialog_seam.h"
+
+namespace {
+void waitFor(const std::function<bool()>& done, int ms) {
+    QElapsedTimer t;
+    t.start();
+    while (!done() && t.elapsed() < ms) {
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 50);
+        QThread::msleep(10);
+    }
+}
+}  // namespace
+
+int main(int argc, char* argv[]) {
+    QApplication app(argc, argv);
+    if (argc < 4) {
+        fprintf(stderr, "usage: moru-screenshots OUT_DIR SIM_PATH DATA_FILE\n");
+        return 2;
+    }
+    const QString outDir = QString::fromLocal8Bit(argv[1]);
+    QDir().mkpath(outDir);
+
+    QProcess sim;
+    sim.start(QString::fromLocal8Bit(argv[2]),
+              {"--counter-port", "0", "--quote-port", "0", "--data", QString::fromLocal8Bit(argv[3])});
+    int counterPort = 0;
+    QByteArray out;
+    while (counterPort == 0 && sim.waitForReadyRead(5000)) {
+        out += sim.readAllStandardOutput();
+        const QRegularExpressionMatch m =
+            QRegularExpression("counter-port (\\d+)").match(QString::fromUtf8(out));
+        if (m.hasMatch()) counterPort = m.captured(1).toInt();
+    }
+    if (counterPort == 0) {
+        fprintf(stderr, "moru-sim did not start\n");
+        return 1;
+    }
+
+    // The program reads config/ beside itself: point it at this counter.
+    const QString config = QCoreApplication::applicationDirPath() + API_CONFIG_PATH;
+    QFile in(config);
+    if (!in.open(QIODevice::ReadOnly)) {
+        fprintf(stderr, "no %s\n", qPrintable(config));
+        return 1;
+    }
+    QString text = QString::fromUtf8(in.readAll());
+    in.close();
+    const QString original = text;
+    text.replace(QRegularExpression("tcp://127\\.0\\.0\\.1:\\d+"),
+                 QString("tcp://127.0.0.1:%1").arg(counterPort));
+    text.replace(QRegularExpression("\nBusinessCode=[^\n]*"), "\nBusinessCode=8888");
+    QFile rewrite(config);
+    rewrite.open(QIODevice::WriteOnly | QIODevice::Truncate);
+    rewrite.write(text.toUtf8());
+    rewrite.close();
+
+    QStringList boxes;
+    DialogSeam::setBoxHandler([&boxes](const DialogSeam::Box& box) {
+        boxes << box.title + ": " + box.text;
+        return QMessageBox::Ok;
+    });
+
+    MainWindow w;
+    w.setWindowTitle(APP_TITLE);
+    w.show();
+    LoginWidget* page = w.loginWidget();
+    page->exchangeBox()->setCurrentIndex(0);
+    page->accountEdit()->setText("10880001");
+    page->passwordEdit()->setText("123456");
+    waitFor([] { return false; }, 500);
+    w.grab().save(outDir + "/login.png");
+
+    page->loginButton()->click();
+    waitFor([&w] { return w.stackedWidget()->currentIndex() != 0; }, 15000);
+    waitFor([] { return false; }, 1500);
+    w.grab().save(outDir + "/workspace.png");
+
+    QFile restore(config);
+    restore.open(QIODevice::WriteOnly | QIODevice::Truncate);
+    restore.write(original.toUtf8());
+    restore.close();
+    sim.kill();
+    sim.waitForFinished();
+    for (const QString& b : boxes) fprintf(stderr, "box: %s\n", qPrintable(b));
+    printf("%s/login.png\n%s/workspace.png\n", qPrintable(outDir), qPrintable(outDir));
+    fflush(stdout);
+    // As the program does on close: no release, no logout.
+    std::_Exit(w.stackedWidget()->currentIndex() != 0 ? 0 : 1);
+}
