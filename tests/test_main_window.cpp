@@ -1,3 +1,4 @@
+#include <QProcess>
 #include <QStackedWidget>
 #include <QtTest>
 
@@ -84,6 +85,14 @@ private slots:
         w.slotChangeUi(LoginSuccess);
         QVERIFY(w.userWidget() != nullptr);
         QCOMPARE(w.stackedWidget()->currentWidget(), w.userWidget());
+    }
+
+    void closingEndsTheProcessWithStatusZero() {
+        QProcess proc;
+        proc.start(QCoreApplication::applicationDirPath() + "/close_helper", {"-platform", "offscreen"});
+        QVERIFY(proc.waitForFinished(20000));
+        QCOMPARE(proc.exitStatus(), QProcess::NormalExit);
+        QCOMPARE(proc.exitCode(), 0);
     }
 
 private:
