@@ -16,8 +16,10 @@ bool isAllZero(const ClientSecurityMarketDataLevel1& r) {
     return std::all_of(bytes, bytes + sizeof r, [](unsigned char b) { return b == 0; });
 }
 
+// Each configuration gets its own file: QSettings caches a file by name, size and time.
 QString writeConfig(const QTemporaryDir& dir, int quoteSwitch, quint16 port, int printMd = 0) {
-    const QString path = dir.filePath(QStringLiteral("moru_bot_config.ini"));
+    static int written = 0;
+    const QString path = dir.filePath(QStringLiteral("moru_bot_config_%1.ini").arg(++written));
     QFile file(path);
     if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate)) qFatal("cannot write the test configuration");
     file.write(QStringLiteral("[MD]\nswitch=%1\nprintMD=%2\nip=127.0.0.1\nport=%3\n")

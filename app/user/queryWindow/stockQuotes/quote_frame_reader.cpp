@@ -1,6 +1,7 @@
 #include "quote_frame_reader.h"
 
 #include <QByteArray>
+#include <QHash>
 #include <QTextCodec>
 #include <cstring>
 
@@ -13,6 +14,22 @@ QTextCodec* wireCodec() {
         return gbk ? gbk : QTextCodec::codecForLocale();
     }();
     return codec;
+}
+
+// Each codec call sets up a converter, which costs far more than the rest of a frame; a code's name
+// rarely changes, so each thread remembers the names it has converted.
+QByteArray gbkToUtf8(const char* text, int length) {
+    constexpr int maxRemembered = 1 << 16;
+    thread_local QHash<QByteArray, QByteArray> converted;
+    const QByteArray raw = QByteArray::fromRawData(text, length);
+    const auto it = converted.constFind(raw);
+    if (it != converted.constEnd())
+        return it.value();
+    if (converted.size() >= maxRemembered)
+        converted.clear();
+    const QByteArray utf8 = wireCodec()->toUnicode(text, length).toUtf8();
+    converted.insert(QByteArray(text, length), utf8);
+    return utf8;
 }
 
 bool isAscii(const char* text, int length) {
@@ -35,7 +52,7 @@ void convertSecurityNameToUtf8(ClientSecurityMarketDataLevel1& record) {
         return;
     }
 
-    const QByteArray utf8 = wireCodec()->toUnicode(name, rawLength).toUtf8();
+    const QByteArray utf8 = gbkToUtf8(name, rawLength);
     int keep = qMin(utf8.size(), width - 1);
     // Step back over continuation bytes so no character is split.
     if (keep < utf8.size()) {

@@ -1,0 +1,96 @@
+// One refresh of the 4,096-row quote table, beside a bare QTableWidget fill of the same cells.
+
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QTableWidget>
+#include <QTextCodec>
+#include <algorithm>
+#include <cstdio>
+#include <cstring>
+#include <vector>
+
+#include "constants.h"
+#include "user/queryWindow/stockQuotes/quote_frame_reader.h"
+#include "user/queryWindow/stockQuotes/quotes_tcp_client.h"
+#include "user/queryWindow/stockQuotes/stock_quotes_widget.h"
+
+namespace {
+
+constexpr int ROWS = 4096;
+constexpr int RUNS = 10;
+
+double millis(const QElapsedTimer& t) {
+    return t.nsecsElapsed() / 1e6;
+}
+
+double median(std::vector<double> v) {
+    std::sort(v.begin(), v.end());
+    return v[v.size() / 2];
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+
+    QuotesTcpClient client(nullptr, QStringLiteral("/nonexistent/moru_bot_config.ini"));
+    const QByteArray name = QTextCodec::codecForName("GBK")->fromUnicode(QStringLiteral("浦发银行"));
+    QByteArray stream;
+    for (int i = 0; i < ROWS; ++i) {
+        ClientSecurityMarketDataLevel1Header header{QUOTE_MSG_TYPE_LEVEL1};
+        ClientSecurityMarketDataLevel1 r;
+        std::memset(&r, 0, sizeof r);
+        r.LastPrice = r.OpenPrice = r.HighPrice = r.LowPrice = 10.0 + i * 0.001;
+        r.UpperLimitPrice = 11.0;
+        r.LowerLimitPrice = 9.0;
+        r.PreClosePrice = 10.0;
+        const QByteArray code = QByteArray::number(600000 + i);
+        std::memcpy(r.SecurityID, code.constData(), size_t(code.size()));
+        std::memcpy(r.SecurityName, name.constData(), size_t(name.size()));
+        stream.append(reinterpret_cast<const char*>(&header), sizeof header);
+        stream.append(reinterpret_cast<const char*>(&r), sizeof r);
+    }
+    client.ingest(stream.constData(), stream.size());
+
+    StockQuotesWidget page;
+    page.setTableHeader(QUOTE_HEADERS.size(), QUOTE_HEADERS);
+    page.resize(1200, 600);
+    page.show();
+    QApplication::processEvents();
+    page.setQuotesClient(&client);
+
+    QElapsedTimer t;
+    t.start();
+    page.slot_releaseData();  // first refresh: every row gets its button
+    const double first = millis(t);
+
+    std::vector<double> steady;
+    for (int i = 0; i < RUNS; ++i) {
+        QApplication::processEvents();
+        t.restart();
+        page.slot_releaseData();
+        steady.push_back(millis(t));
+    }
+
+    QTableWidget bare(ROWS, 10);
+    bare.resize(1200, 600);
+    bare.show();
+    std::vector<double> plain;
+    for (int i = 0; i < RUNS; ++i) {
+        QApplication::processEvents();
+        t.restart();
+        for (int r = 0; r < ROWS; ++r) {
+            for (int c = 0; c < 9; ++c)
+                bare.setItem(r, c, new QTableWidgetItem(QString::number(10.0 + r * 0.001, 'f', 3)));
+        }
+        plain.push_back(millis(t));
+    }
+
+    std::printf("quote table: %d rows x 9 text cells\n", ROWS);
+    std::printf("  first refresh (buttons created): %8.1f ms\n", first);
+    std::printf("  refresh, median of %d:           %8.1f ms\n", RUNS, median(steady));
+    std::printf("  bare QTableWidget fill, median:  %8.1f ms\n", median(plain));
+    std::printf("  ratio refresh/bare:              %8.2f\n", median(steady) / median(plain));
+    return 0;
+}
