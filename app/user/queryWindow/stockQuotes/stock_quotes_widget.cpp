@@ -64,7 +64,11 @@ void StockQuotesWidget::slot_releaseData() {
     const int rows = qMin(quotes.size(), MAX_ROWS);
     if (rows != table->rowCount()) table->setRowCount(rows);
 
-    table->setUpdatesEnabled(false);
+    // Cell widgets placed on a hidden viewport skip the geometry and clipping work of visible ones;
+    // the viewport is shown again before anything is painted.
+    QWidget* viewport = table->viewport();
+    const bool viewportWasVisible = viewport->isVisible();
+    bool viewportHidden = false;
     int row = 0;
     for (auto it = quotes.cbegin(); it != quotes.cend() && row < rows; ++it, ++row) {
         const ClientSecurityMarketDataLevel1& q = it.value();
@@ -79,9 +83,15 @@ void StockQuotesWidget::slot_releaseData() {
         const double prices[7] = {q.LastPrice,       q.OpenPrice,       q.HighPrice,    q.LowPrice,
                                   q.UpperLimitPrice, q.LowerLimitPrice, q.PreClosePrice};
         for (int i = 0; i < 7; ++i) table->setItem(row, 2 + i, new QTableWidgetItem(priceText(prices[i])));
-        if (newButton) placeOrderButton(row);
+        if (newButton) {
+            if (viewportWasVisible && !viewportHidden) {
+                viewport->hide();
+                viewportHidden = true;
+            }
+            placeOrderButton(row);
+        }
     }
-    table->setUpdatesEnabled(true);
+    if (viewportHidden) viewport->show();
     mRowCount = rows;
 }
 
@@ -89,7 +99,8 @@ void StockQuotesWidget::placeOrderButton(int row) {
     if (MyPushButton* old = orderButton(row))
         mButtonToRow.remove(old);  // the old cell widget is deleted by the table
 
-    auto* cell = new QWidget;
+    // Made on the viewport, so the table's style sheet reaches the button once, not again on reparenting.
+    auto* cell = new QWidget(tableWidget()->viewport());
     auto* layout = new QHBoxLayout(cell);
     layout->setContentsMargins(0, 0, 0, 0);
     auto* button = new MyPushButton(QStringLiteral("下单"), cell);
