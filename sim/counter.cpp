@@ -95,6 +95,13 @@ bool sideIsBuy(char side) {
     return side == '1';
 }
 
+// Money is kept to a hundredth of a cent, so sums of held and released amounts come back to zero.
+void settle(FundAccount& fa) {
+    fa.frozen = std::round(fa.frozen * 10000) / 10000;
+    fa.available = std::round(fa.available * 10000) / 10000;
+    if (fa.frozen < 0 && fa.frozen > -0.01) fa.frozen = 0;
+}
+
 std::string hhmmsszzz(const QTime& t) {
     return t.toString("hhmmsszzz").toStdString();
 }
@@ -604,6 +611,7 @@ void Counter::applyFill(FundAccount& fa, Order& o, Security& sec, double price, 
         fa.todaySell += amount;
     }
     fa.fee += fee;
+    settle(fa);
     o.traded += qty;
     o.leaves -= qty;
     o.tradeAmount += amount;
@@ -653,6 +661,8 @@ void Counter::releaseRemainder(FundAccount& fa, Order& o) {
         pos.available += q;
     }
     o.status = o.traded ? '5' : '6';
+    o.leaves = 0;
+    settle(fa);
 }
 
 void Counter::onInsertOrder(Link& l, Session& s, const Header& h, const uint8_t* body, size_t len) {
@@ -907,7 +917,6 @@ void Counter::onCancelOrder(Link& l, Session& s, const Header& h, const uint8_t*
     cancel.recvTime = now9();
     cancel.sessionId = s.id;
     releaseRemainder(fa, *target);
-    target->leaves = 0;
     Order snapshot = *target;
     fa.orders.push_back(cancel);
     reply(l, Msg::RspCancelOrder, h.requestId, true, 0, "", &rsp.bytes());

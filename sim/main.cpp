@@ -1,7 +1,11 @@
 // moru-sim: the simulated counter and quote server.
 #include <QCoreApplication>
+#include <QSocketNotifier>
 #include <QStringList>
 #include <cstdio>
+#ifdef Q_OS_UNIX
+#include <unistd.h>
+#endif
 
 #include "counter.h"
 #include "server.h"
@@ -25,7 +29,8 @@ void usage() {
         "  --big-account A[:N[:M]] give account A N finished orders (default 25000) in market M (1)\n"
         "  --drop-links-after-ms N drop every counter link once, N ms after start\n"
         "  --quote-garbage-every N garbage before every N-th quote publication\n"
-        "  --verbose               log every frame\n");
+        "  --verbose               log every frame\n"
+        "  --exit-on-stdin-close   end when standard input closes (a test harness that dies)\n");
 }
 
 }  // namespace
@@ -35,7 +40,7 @@ int main(int argc, char** argv) {
     QStringList args = app.arguments();
     sim::Options opt;
     int counterPort = 18801, quotePort = 18802, interval = 1000, dropAfter = -1, garbageEvery = 0;
-    bool walk = true;
+    bool walk = true, exitOnStdinClose = false;
     QString data = "sim/data/demo.json";
     QStringList big;
     for (int i = 1; i < args.size(); ++i) {
@@ -78,6 +83,8 @@ int main(int argc, char** argv) {
             garbageEvery = next(&ok).toInt(&ok);
         else if (a == "--verbose")
             opt.verbose = true;
+        else if (a == "--exit-on-stdin-close")
+            exitOnStdinClose = true;
         else if (a == "--help" || a == "-h") {
             usage();
             return 0;
@@ -117,6 +124,18 @@ int main(int argc, char** argv) {
         return 1;
     }
     if (dropAfter >= 0) server.dropLinksAfter(dropAfter);
+#ifdef Q_OS_UNIX
+    if (exitOnStdinClose) {
+        auto* n = new QSocketNotifier(STDIN_FILENO, QSocketNotifier::Read, &app);
+        QObject::connect(n, &QSocketNotifier::activated, &app, [n] {
+            char buf[256];
+            if (::read(STDIN_FILENO, buf, sizeof buf) <= 0) {
+                n->setEnabled(false);
+                QCoreApplication::quit();
+            }
+        });
+    }
+#endif
     std::printf("counter-port %u\nquote-port %u\n", unsigned(server.counterPort()),
                 unsigned(server.quotePort()));
     std::fflush(stdout);

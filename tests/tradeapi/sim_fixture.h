@@ -22,14 +22,24 @@
 
 namespace fixture {
 
+// A copy of a packed record's field: QCOMPARE would bind a misaligned reference.
+template <typename T>
+T val(T v) {
+    return v;
+}
+
 class Sim {
 public:
     ~Sim() { stop(); }
 
     bool start(const QStringList& extra = {}) {
-        QStringList args{"--counter-port", "0",
-                         "--quote-port",   "0",
-                         "--data",         QString(MORU_SOURCE_DIR) + "/sim/data/demo.json"};
+        QStringList args{"--counter-port",
+                         "0",
+                         "--quote-port",
+                         "0",
+                         "--data",
+                         QString(MORU_SOURCE_DIR) + "/sim/data/demo.json",
+                         "--exit-on-stdin-close"};
         args << extra;
         proc_.setProgram(MORU_SIM_PATH);
         proc_.setArguments(args);

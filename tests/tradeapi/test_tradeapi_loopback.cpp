@@ -248,8 +248,8 @@ private slots:
         QCOMPARE(rsp[0].requestId, 21);
         auto rtn = recorder().named("onRtnOrder")[0].as<CMoruRtnOrderField>();
         QCOMPARE(rtn.OrderStatus, '8');
-        QCOMPARE(rtn.TradeQty, 100u);
-        QCOMPARE(rtn.LeavesQty, 0u);
+        QCOMPARE(fixture::val(rtn.TradeQty), 100u);
+        QCOMPARE(fixture::val(rtn.LeavesQty), 0u);
         QVERIFY(strnlen(rtn.OrderText, sizeof rtn.OrderText) > 0);
 
         recorder().clear();
@@ -261,7 +261,7 @@ private slots:
         QVERIFY(recorder().waitForName("onRtnOrder", 3000));
         auto rested = recorder().named("onRtnOrder")[0].as<CMoruRtnOrderField>();
         QCOMPARE(rested.OrderStatus, '2');
-        QCOMPARE(rested.LeavesQty, 100u);
+        QCOMPARE(fixture::val(rested.LeavesQty), 100u);
 
         recorder().clear();
         auto cancel = zeroed<CMoruReqOrderActionField>();
@@ -298,7 +298,7 @@ private slots:
         auto r1 = recs[1].as<CMoruRspQryOrderField>();
         auto r2 = recs[2].as<CMoruRspQryOrderField>();
         QCOMPARE(r0.OrderStatus, '8');
-        QCOMPARE(r0.TradeQty, 100u);
+        QCOMPARE(fixture::val(r0.TradeQty), 100u);
         QCOMPARE(r1.OrderStatus, '6');
         QCOMPARE(int(r2.MsgKind), int('g'));
         QVERIFY(!recs[0].last && !recs[1].last && recs[2].last);
@@ -412,11 +412,11 @@ private slots:
         QCOMPARE(reqQryInOutFundRecord(&rq, 55, 0), 0);
         QVERIFY(recorder().waitForName("onRspQryInOutFundRecord", 3000));
         auto fund = recorder().named("onRspQryFund")[0].as<CMoruRspQryStockClientAccountField>();
-        QCOMPARE(fund.AvailableCapital, 600000.0 + 1000.5);
-        QCOMPARE(fund.WithdrawableCapital, 600000.0 + 1000.5);
+        QCOMPARE(fixture::val(fund.AvailableCapital), 600000.0 + 1000.5);
+        QCOMPARE(fixture::val(fund.WithdrawableCapital), 600000.0 + 1000.5);
         auto rec = recorder().named("onRspQryInOutFundRecord")[0].as<CMoruRspQryCapTransferRecordField>();
         QCOMPARE(rec.TransferDirection, '1');
-        QCOMPARE(rec.Amount, 1000.5);
+        QCOMPARE(fixture::val(rec.Amount), 1000.5);
     }
 
     void transferAnsweredThenReported() {
@@ -456,7 +456,7 @@ private slots:
         auto r =
             recorder().named("onRspQryBTFundTransferRecord")[0].as<CMoruRspQryBTCapTransferManagerField>();
         QCOMPARE(r.TransferStatus, '6');
-        QCOMPARE(r.Amount, 2500.0);
+        QCOMPARE(fixture::val(r.Amount), 2500.0);
         QCOMPARE(r.TransferDirection, '1');
         release(0);
 
@@ -504,7 +504,7 @@ private slots:
         QTextCodec* gbk = QTextCodec::codecForName("GBK");
         QCOMPARE(gbk->toUnicode(q.SecurityName, int(strnlen(q.SecurityName, sizeof q.SecurityName))),
                  wanted.value("name").toString());
-        QCOMPARE(q.PreClosePrice, wanted.value("preClose").toDouble());
+        QCOMPARE(fixture::val(q.PreClosePrice), wanted.value("preClose").toDouble());
         QVERIFY(q.LastPrice >= q.LowerLimitPrice && q.LastPrice <= q.UpperLimitPrice);
         for (int k = 0; k < 4; ++k) {
             QVERIFY(q.BidPrice[k] > q.BidPrice[k + 1]);
