@@ -9,6 +9,7 @@
 #include "quote_frames.h"
 #include "user/queryWindow/stockQuotes/quotes_tcp_client.h"
 
+// Fields of the packed record are compared by value: a reference to one may be misaligned.
 namespace {
 
 bool isAllZero(const ClientSecurityMarketDataLevel1& r) {
@@ -126,7 +127,7 @@ void TestQuotesClient::frameSplitAnywhereIsStoredOnceComplete() {
 
     send(frame.mid(282));
     QTRY_COMPARE(running.client->marketDataMap().size(), 1);
-    QCOMPARE(running.client->getMarketData(QStringLiteral("600000")).LastPrice, 10.5);
+    QCOMPARE(double(running.client->getMarketData(QStringLiteral("600000")).LastPrice), 10.5);
 
     // A frame cut in its header, then the next one whole behind it.
     const QByteArray second = quoteFrame("600001", "ABC", 3.25) + quoteFrame("600002", "DEF", 4.5);
@@ -134,7 +135,7 @@ void TestQuotesClient::frameSplitAnywhereIsStoredOnceComplete() {
     QTest::qWait(100);
     send(second.mid(2));
     QTRY_COMPARE(running.client->marketDataMap().size(), 3);
-    QCOMPARE(running.client->getMarketData(QStringLiteral("600002")).LastPrice, 4.5);
+    QCOMPARE(double(running.client->getMarketData(QStringLiteral("600002")).LastPrice), 4.5);
 }
 
 void TestQuotesClient::secondFrameOfACodeWinsAndForeignGroupsAreSkipped() {
@@ -148,8 +149,8 @@ void TestQuotesClient::secondFrameOfACodeWinsAndForeignGroupsAreSkipped() {
     send(bytes);
 
     QTRY_COMPARE(running.client->marketDataMap().size(), 2);
-    QCOMPARE(running.client->getMarketData(QStringLiteral("000001")).LastPrice, 12.0);
-    QCOMPARE(running.client->getMarketData(QStringLiteral("000002")).LastPrice, 8.0);
+    QCOMPARE(double(running.client->getMarketData(QStringLiteral("000001")).LastPrice), 12.0);
+    QCOMPARE(double(running.client->getMarketData(QStringLiteral("000002")).LastPrice), 8.0);
     QCOMPARE(running.client->marketDataMap().firstKey(), QStringLiteral("000001"));
 }
 
@@ -168,9 +169,9 @@ void TestQuotesClient::gbkNameIsStoredAsUtf8WithinItsField() {
     // Three bytes per character in UTF-8: nine fit before the NUL, the tenth would not.
     QCOMPARE(quoteSecurityName(got), name.left(9));
     QCOMPARE(QByteArray(got.SecurityName, 30), name.left(9).toUtf8() + QByteArray(3, '\0'));
-    QCOMPARE(got.UpdateTime, sent.UpdateTime);
-    QCOMPARE(got.TotalVolume, sent.TotalVolume);
-    QCOMPARE(got.TotalAmount, sent.TotalAmount);
+    QCOMPARE(quint64(got.UpdateTime), quint64(sent.UpdateTime));
+    QCOMPARE(quint64(got.TotalVolume), quint64(sent.TotalVolume));
+    QCOMPARE(quint64(got.TotalAmount), quint64(sent.TotalAmount));
     QCOMPARE(std::memcmp(&got, &sent, offsetof(ClientSecurityMarketDataLevel1, SecurityName)), 0);
 
     // A short name comes through whole.
@@ -197,7 +198,7 @@ void TestQuotesClient::fullWidthFieldsAreReadWithinTheirWidth() {
     QCOMPARE(key, QStringLiteral("123456789"));
     QCOMPARE(quoteSecurityId(stored), QStringLiteral("123456789"));
     QCOMPARE(quoteSecurityName(stored), QString(29, QLatin1Char('N')));
-    QCOMPARE(stored.UpdateTime, r.UpdateTime);
+    QCOMPARE(quint64(stored.UpdateTime), quint64(r.UpdateTime));
 
     // 30 bytes of GBK with no terminator: 15 characters, cut to 9 in UTF-8.
     const QString longName = QStringLiteral("一二三四五六七八九十甲乙丙丁戊");
@@ -258,7 +259,7 @@ void TestQuotesClient::reconnectsAfterServerRestart() {
     QVERIFY(acceptClient());
     QTRY_VERIFY(running.client->isConnected());
     send(quoteFrame("600001", "B", 2.0) + quoteFrame("600000", "A", 3.0));
-    QTRY_COMPARE(running.client->getMarketData(QStringLiteral("600000")).LastPrice, 3.0);
+    QTRY_COMPARE(double(running.client->getMarketData(QStringLiteral("600000")).LastPrice), 3.0);
     QCOMPARE(running.client->marketDataMap().size(), 2);
 }
 
