@@ -42,7 +42,6 @@ private slots:
     void showsTheLowestCodesUpToTheRowCap();
     void insertedCodeShiftsRowsAndEveryButtonNamesItsRow();
     void searchScrollsToTheCodeAndClearEmptiesTheInput();
-    void refreshTimerStartsWithTheClient();
     void csvExportMatchesTheExpectedFile();
 
 private:
@@ -151,13 +150,6 @@ void TestStockQuotes::searchScrollsToTheCodeAndClearEmptiesTheInput() {
 
     page->clearButton()->click();
     QVERIFY(page->codeEdit()->text().isEmpty());
-}
-
-void TestStockQuotes::refreshTimerStartsWithTheClient() {
-    feedCodes(*client, 1, 3);
-    page->setQuotesClient(client.get());
-    QCOMPARE(page->tableWidget()->rowCount(), 0);
-    QTRY_COMPARE_WITH_TIMEOUT(page->tableWidget()->rowCount(), 3, 3000);
 }
 
 void TestStockQuotes::csvExportMatchesTheExpectedFile() {
