@@ -99,6 +99,10 @@ accounts = [
      "markets": {"1": {"orgCode": "0101", "capital": 100000.0, "positions": []}}},
 ]
 
+# Drawn after everything random above, so adding them leaves the rest of the data as it was.
+add("500018", "基金兴和", "1", 2, 1.052, 0.001, 100, 0.10)
+add("601998", "中宏存托CDR", "1", 21, 42.5, 0.01, 100, 0.10)
+
 out = {"tradingDay": "20261207", "seed": 7, "securities": secs, "accounts": accounts}
 path = os.path.join(os.path.dirname(os.path.abspath(__file__)), "demo.json")
 with open(path, "w", encoding="utf-8") as f:

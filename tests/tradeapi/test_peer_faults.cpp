@@ -137,6 +137,7 @@ private slots:
         }
         QVERIFY(sim.running());
         QVERIFY(sim.control(moru_wire::kCtlHeartbeatsOn));
+        QVERIFY(sim.stop());
     }
 };
 

@@ -110,7 +110,7 @@ private slots:
         startSim();
     }
     void cleanup() { release(0); }
-    void cleanupTestCase() { sim.stop(); }
+    void cleanupTestCase() { QVERIFY(sim.stop()); }
 
     void loginSequenceInOrder_data() {
         QTest::addColumn<char>("market");
@@ -576,8 +576,9 @@ private slots:
             for (const auto& e : recorder().named("onRspQryOrder")) {
                 QCOMPARE(e.errorId, 0);
                 auto r = e.as<CMoruRspQryOrderField>();
-                QVERIFY2(!seen.contains(r.OrderSysID), "order delivered twice");
-                seen.insert(r.OrderSysID);
+                uint32_t id = r.OrderSysID;
+                QVERIFY2(!seen.contains(id), "order delivered twice");
+                seen.insert(id);
                 ++records;
                 if (e.last) {
                     more = r.HasMore != 0;
@@ -590,6 +591,52 @@ private slots:
         QCOMPARE(records, 25000);
         QCOMPARE(pages, 25);
         QVERIFY(!more);
+
+        auto lastPage = [](const std::vector<Event>& ev) { return !ev.empty() && ev.back().last; };
+        // Time window: only orders received inside it, fewer than all.
+        auto q = zeroed<CMoruReqQryOrderField>();
+        q.QueryMode = 2;
+        std::memcpy(q.StartTime, "100000000", 9);
+        std::memcpy(q.EndTime, "100500000", 9);
+        recorder().clear();
+        QCOMPARE(reqQryOrder(&q, 300, 0), 0);
+        QVERIFY(recorder().waitFor(lastPage, 5000));
+        auto window = recorder().named("onRspQryOrder");
+        QVERIFY(window.size() > 10 && window.size() < 1000);
+        for (const auto& e : window) {
+            auto r = e.as<CMoruRspQryOrderField>();
+            QByteArray t(r.RecvTime, 9);
+            QVERIFY2(t >= "100000000" && t <= "100500000", t.constData());
+        }
+        // Order number: that order alone; trades filtered by its code.
+        uint32_t id = window[3].as<CMoruRspQryOrderField>().OrderSysID;
+        q = zeroed<CMoruReqQryOrderField>();
+        q.QueryMode = 2;
+        q.OrderSysID = int32_t(id);
+        recorder().clear();
+        QCOMPARE(reqQryOrder(&q, 301, 0), 0);
+        QVERIFY(recorder().waitFor(lastPage, 5000));
+        QCOMPARE(recorder().named("onRspQryOrder").size(), size_t(1));
+        auto one = recorder().named("onRspQryOrder")[0].as<CMoruRspQryOrderField>();
+        QCOMPARE(fixture::val(one.OrderSysID), id);
+        auto tq = zeroed<CMoruReqQryTradeField>();
+        tq.QueryMode = 2;
+        std::memcpy(tq.SecurityID, one.SecurityID, sizeof tq.SecurityID);
+        recorder().clear();
+        QCOMPARE(reqQryTrade(&tq, 302, 0), 0);
+        QVERIFY(recorder().waitFor(lastPage, 5000));
+        auto trades = recorder().named("onRspQryTrade");
+        QVERIFY(!trades.empty());
+        for (const auto& e : trades)
+            QCOMPARE(QByteArray(e.as<CMoruRspQryTradeField>().SecurityID), QByteArray(one.SecurityID, 6));
+        // A window with nothing in it is still answered.
+        q = zeroed<CMoruReqQryOrderField>();
+        q.QueryMode = 2;
+        std::memcpy(q.StartTime, "160000000", 9);
+        recorder().clear();
+        QCOMPARE(reqQryOrder(&q, 303, 0), 0);
+        QVERIFY(recorder().waitFor(lastPage, 5000));
+        QVERIFY(recorder().named("onRspQryOrder")[0].errorId != 0);
     }
 
     void killingTheCounterLosesAllThreeLinks() {
