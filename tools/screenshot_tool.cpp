@@ -41,12 +41,15 @@ int main(int argc, char* argv[]) {
     sim.start(QString::fromLocal8Bit(argv[2]),
               {"--counter-port", "0", "--quote-port", "0", "--data", QString::fromLocal8Bit(argv[3])});
     int counterPort = 0;
+    int quotePort = 0;
     QByteArray out;
-    while (counterPort == 0 && sim.waitForReadyRead(5000)) {
+    while ((counterPort == 0 || quotePort == 0) && sim.waitForReadyRead(5000)) {
         out += sim.readAllStandardOutput();
-        const QRegularExpressionMatch m =
-            QRegularExpression("counter-port (\\d+)").match(QString::fromUtf8(out));
-        if (m.hasMatch()) counterPort = m.captured(1).toInt();
+        const QString text = QString::fromUtf8(out);
+        const QRegularExpressionMatch c = QRegularExpression("counter-port (\\d+)").match(text);
+        const QRegularExpressionMatch q = QRegularExpression("quote-port (\\d+)").match(text);
+        if (c.hasMatch()) counterPort = c.captured(1).toInt();
+        if (q.hasMatch()) quotePort = q.captured(1).toInt();
     }
     if (counterPort == 0) {
         fprintf(stderr, "moru-sim did not start\n");
@@ -71,6 +74,18 @@ int main(int argc, char* argv[]) {
     rewrite.write(text.toUtf8());
     rewrite.close();
 
+    const QString quoteConfig = QCoreApplication::applicationDirPath() + BOT_CONFIG_PATH;
+    QFile quoteIn(quoteConfig);
+    QByteArray quoteOriginal;
+    if (quoteIn.open(QIODevice::ReadOnly)) quoteOriginal = quoteIn.readAll();
+    quoteIn.close();
+    QString quoteText = QString::fromUtf8(quoteOriginal);
+    quoteText.replace(QRegularExpression("port=\\d+"), QString("port=%1").arg(quotePort));
+    QFile quoteOut(quoteConfig);
+    quoteOut.open(QIODevice::WriteOnly | QIODevice::Truncate);
+    quoteOut.write(quoteText.toUtf8());
+    quoteOut.close();
+
     QStringList boxes;
     DialogSeam::setBoxHandler([&boxes](const DialogSeam::Box& box) {
         boxes << box.title + ": " + box.text;
@@ -89,13 +104,17 @@ int main(int argc, char* argv[]) {
 
     page->loginButton()->click();
     waitFor([&w] { return w.stackedWidget()->currentIndex() != 0; }, 15000);
-    waitFor([] { return false; }, 1500);
+    waitFor([] { return false; }, 3000);  // a refresh or two of the quote table
     w.grab().save(outDir + "/workspace.png");
 
     QFile restore(config);
     restore.open(QIODevice::WriteOnly | QIODevice::Truncate);
     restore.write(original.toUtf8());
     restore.close();
+    QFile quoteRestore(quoteConfig);
+    quoteRestore.open(QIODevice::WriteOnly | QIODevice::Truncate);
+    quoteRestore.write(quoteOriginal);
+    quoteRestore.close();
     sim.kill();
     sim.waitForFinished();
     for (const QString& b : boxes) fprintf(stderr, "box: %s\n", qPrintable(b));

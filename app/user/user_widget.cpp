@@ -9,6 +9,9 @@
 
 #include "basicControl/my_label.h"
 #include "basicControl/my_push_button.h"
+#include "constants.h"
+#include "user/queryWindow/query_windows_manager.h"
+#include "user/queryWindow/stockQuotes/stock_quotes_widget.h"
 #include "utils/api_state.h"
 #include "utils/read_api_config.h"
 
@@ -30,6 +33,15 @@ UserWidget::UserWidget(QWidget* parent) : QWidget(parent) {
     m_exchangeIcon = new MyLabel(this);
     m_businessIcon = new MyLabel(this);
     m_businessCodeLabel = new MyLabel(this);
+    m_manager = new QueryWindowsManager(this);
+}
+
+UserWidget::~UserWidget() {
+    // The pages go before the manager, whose thread feeds the quote page.
+    delete m_quotePage;
+    m_quotePage = nullptr;
+    delete m_manager;
+    m_manager = nullptr;
 }
 
 void UserWidget::buildWorkspace() {
@@ -89,7 +101,16 @@ void UserWidget::initQueryTabs() {
         "#f4f4f4, stop:0.5 #e7e7e7, stop:1 #fafafa);}"
         "QTabBar::tab:selected{border-color: #9B9B9B;border-bottom-color: red;}"
         "QTabBar::tab:!selected{margin-top: 2px;}"));
+
+    m_quotePage = new StockQuotesWidget(this);
+    m_quotePage->setTableHeader(QUOTE_HEADERS.size(), QUOTE_HEADERS);
+
+    m_mainLayout->addWidget(m_quotePage);
     m_mainLayout->addWidget(m_tabWidget);
+
+    m_manager->registerWindow(m_quotePage->windowName(), m_quotePage);
+    m_manager->start();
+    m_quotePage->setQuotesClient(m_manager->quotesClient());
 }
 
 void UserWidget::initConnections() {}

@@ -6,6 +6,8 @@ class QTabWidget;
 class QVBoxLayout;
 class MyLabel;
 class MyPushButton;
+class QueryWindowsManager;
+class StockQuotesWidget;
 
 // The page shown after a successful login: the account header with its buttons, the quote display and
 // the query tabs.
@@ -13,6 +15,7 @@ class UserWidget : public QWidget {
     Q_OBJECT
 public:
     explicit UserWidget(QWidget* parent = nullptr);
+    ~UserWidget() override;
 
     void buildWorkspace();
     void refreshAccountInfo();
@@ -24,6 +27,8 @@ public:
     QString exchangeIconPath() const { return m_exchangeIconPath; }
     QTabWidget* tabWidget() const { return m_tabWidget; }
     MyPushButton* tradeButton() const { return m_tradeButton; }
+    StockQuotesWidget* quotePage() const { return m_quotePage; }
+    QueryWindowsManager* manager() const { return m_manager; }
 
 protected:
     void paintEvent(QPaintEvent* event) override;
@@ -45,6 +50,8 @@ private:
     MyLabel* m_exchangeIcon = nullptr;
     MyLabel* m_businessIcon = nullptr;
     MyLabel* m_businessCodeLabel = nullptr;
+    StockQuotesWidget* m_quotePage = nullptr;
+    QueryWindowsManager* m_manager = nullptr;
     QVBoxLayout* m_mainLayout = nullptr;
     QString m_exchangeIconPath;
 };

@@ -1,0 +1,76 @@
+#include <QTabWidget>
+#include <QTemporaryDir>
+#include <QThread>
+#include <QVBoxLayout>
+#include <QtTest>
+
+#include "basicControl/my_label.h"
+#include "basicControl/my_push_button.h"
+#include "user/queryWindow/query_windows_manager.h"
+#include "user/queryWindow/stockQuotes/stock_quotes_widget.h"
+#include "user/user_widget.h"
+#include "utils/api_state.h"
+#include "utils/read_api_config.h"
+
+class TestUserWidget : public QObject {
+    Q_OBJECT
+private slots:
+    void initTestCase() { QVERIFY(m_dir.isValid()); }
+
+    void headerShowsTheLoginsAccountMarketAndBusinessCode() {
+        writeConfig("BusinessCode=5123\n");
+        currentAccount = QStringLiteral("10880002");
+        currentMarket = '2';
+        UserWidget w;
+        w.buildWorkspace();
+        w.refreshAccountInfo();
+        QCOMPARE(w.accountLabel()->text(), QStringLiteral("10880002"));
+        QCOMPARE(w.businessCodeLabel()->text(), QStringLiteral("5123"));
+        QVERIFY(!w.businessIcon()->isHidden());
+        QCOMPARE(w.exchangeIconPath(), QStringLiteral(":/resource/szse.svg"));
+        QCOMPARE(w.exchangeIcon()->size(), QSize(33, 30));
+        QCOMPARE(w.tradeButton()->size(), QSize(150, 28));
+        QCOMPARE(w.tradeButton()->styleSheet(), MyPushButton::styleSheetFor("#EE0000", "#CD0000", 17));
+    }
+
+    void emptyBusinessCodeHidesItsIcon() {
+        writeConfig("BusinessCode=\n");
+        currentMarket = '1';
+        UserWidget w;
+        w.buildWorkspace();
+        w.refreshAccountInfo();
+        QVERIFY(w.businessIcon()->isHidden());
+        QVERIFY(w.businessCodeLabel()->text().isEmpty());
+        QCOMPARE(w.exchangeIconPath(), QStringLiteral(":/resource/sse.svg"));
+    }
+
+    void quotesSitAboveTheTabsAndTheirThreadEndsWithTheWorkspace() {
+        auto* w = new UserWidget;
+        w->buildWorkspace();
+        auto* layout = qobject_cast<QVBoxLayout*>(w->layout());
+        QVERIFY(layout);
+        const int quotes = layout->indexOf(w->quotePage());
+        const int tabs = layout->indexOf(w->tabWidget());
+        QVERIFY(quotes >= 0 && tabs == quotes + 1);
+        QThread* thread = w->manager()->workerThread();
+        QVERIFY(thread->isRunning());
+        QPointer<QThread> watch(thread);
+        delete w;
+        QVERIFY(watch.isNull() || !watch->isRunning());
+    }
+
+private:
+    void writeConfig(const QByteArray& businessLine) {
+        const QString path = m_dir.filePath("api_config.txt");
+        QFile f(path);
+        QVERIFY(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        f.write("ManagerURL=tcp://127.0.0.1:1\n" + businessLine);
+        f.close();
+        ReadApiConfig::instance()->setFilePath(path);
+    }
+
+    QTemporaryDir m_dir;
+};
+
+QTEST_MAIN(TestUserWidget)
+#include "test_user_widget.moc"
