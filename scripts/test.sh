@@ -5,16 +5,39 @@ root=$(cd "$(dirname "$0")/.." && pwd)
 "$root/scripts/setup.sh"
 
 export QT_QPA_PLATFORM=offscreen
+logs=$(mktemp -d)
+passed=0
+failed=0
+count() {  # adds up ctest's "N% tests passed, F tests failed out of T"
+    local line t f
+    line=$(grep -E "tests passed, [0-9]+ tests? failed out of [0-9]+" "$1" | tail -n 1)
+    t=$(sed -E 's/.* out of ([0-9]+).*/\1/' <<<"$line")
+    f=$(sed -E 's/.*passed, ([0-9]+) tests? failed.*/\1/' <<<"$line")
+    passed=$((passed + t - f))
+    failed=$((failed + f))
+}
+
 echo "== build and test"
 BUILD_DIR=$root/build "$root/scripts/build.sh"
-(cd "$root/build" && ctest --output-on-failure -j2)
+set +e
+(cd "$root/build" && ctest --output-on-failure -j2) 2>&1 | tee "$logs/plain.txt"
+plain=${PIPESTATUS[0]}
+set -e
+count "$logs/plain.txt"
 
 echo "== AddressSanitizer + UndefinedBehaviorSanitizer"
 BUILD_DIR=$root/build-asan "$root/scripts/build.sh" -DMORU_SANITIZE=ON -DMORU_BENCH=OFF
-(cd "$root/build-asan" && ASAN_OPTIONS=detect_leaks=0:abort_on_error=0 \
-    UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 ctest --output-on-failure -j2)
+set +e
+(cd "$root/build-asan" && ASAN_OPTIONS=detect_leaks=0 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
+    ctest --output-on-failure -j2) 2>&1 | tee "$logs/asan.txt"
+asan=${PIPESTATUS[0]}
+set -e
+count "$logs/asan.txt"
 
-if [ -x "$root/scripts/fuzz.sh" ]; then
-    echo "== fuzzers"
-    "$root/scripts/fuzz.sh" "$root/build-fuzz" "${FUZZ_SECONDS:-30}"
-fi
+echo "== fuzzers"
+fuzz=0
+"$root/scripts/fuzz.sh" "$root/build-fuzz" "${FUZZ_SECONDS:-30}" || fuzz=$?
+
+echo "fuzzers: exit status $fuzz"
+echo "ctest: $passed passed, $failed failed"
+[ "$plain" -eq 0 ] && [ "$asan" -eq 0 ] && [ "$fuzz" -eq 0 ]
