@@ -165,8 +165,13 @@ bool Counter::loadJson(const std::string& utf8Json, std::string* err) {
         s.code = o.value("code").toString().toStdString();
         if (s.code.empty() || s.code.size() > 8) continue;
         s.name = o.value("name").toString().toStdString();
-        s.gbkName = toGbk(s.name);
-        if (s.gbkName.size() > 29) s.gbkName.resize(29);
+        // The quote record holds 29 bytes and a NUL: shorten by whole characters.
+        QString name = QString::fromStdString(s.name);
+        s.gbkName = toGbk(name.toStdString());
+        while (s.gbkName.size() > 29 && !name.isEmpty()) {
+            name.chop(1);
+            s.gbkName = toGbk(name.toStdString());
+        }
         s.market = o.value("market").toString("1").toStdString().c_str()[0];
         s.type = uint8_t(o.value("type").toInt(1));
         s.preClose = o.value("preClose").toDouble(10);

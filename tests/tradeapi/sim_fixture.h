@@ -33,6 +33,7 @@ public:
     ~Sim() { stop(); }
 
     bool start(const QStringList& extra = {}) {
+        counterPort = quotePort = 0;
         QStringList args{"--counter-port",
                          "0",
                          "--quote-port",
