@@ -27,7 +27,8 @@ void usage() {
         "  --heartbeat-sec N       heartbeat interval announced at login\n"
         "  --no-heartbeat          never answer heartbeats\n"
         "  --big-account A[:N[:M]] give account A N finished orders (default 25000) in market M (1)\n"
-        "  --drop-links-after-ms N drop every counter link once, N ms after start\n"
+        "  --drop-links-after-ms N[:K] drop the counter links once, N ms after start; K = manager,\n"
+        "                          query or trade drops only that kind (default: all)\n"
         "  --quote-garbage-every N garbage before every N-th quote publication\n"
         "  --verbose               log every frame\n"
         "  --exit-on-stdin-close   end when standard input closes (a test harness that dies)\n");
@@ -39,7 +40,8 @@ int main(int argc, char** argv) {
     QCoreApplication app(argc, argv);
     QStringList args = app.arguments();
     sim::Options opt;
-    int counterPort = 18801, quotePort = 18802, interval = 1000, dropAfter = -1, garbageEvery = 0;
+    int counterPort = 18801, quotePort = 18802, interval = 1000, dropAfter = -1, dropKind = 0,
+        garbageEvery = 0;
     bool walk = true, exitOnStdinClose = false;
     QString data = "sim/data/demo.json";
     QStringList big;
@@ -77,9 +79,13 @@ int main(int argc, char** argv) {
             opt.heartbeatsOff = true;
         else if (a == "--big-account")
             big << next(&ok);
-        else if (a == "--drop-links-after-ms")
-            dropAfter = next(&ok).toInt(&ok);
-        else if (a == "--quote-garbage-every")
+        else if (a == "--drop-links-after-ms") {
+            QStringList p = next(&ok).split(':');
+            if (ok) dropAfter = p[0].toInt(&ok);
+            const QStringList kinds{"all", "manager", "query", "trade"};
+            dropKind = p.size() > 1 ? kinds.indexOf(p[1]) : 0;
+            ok = ok && dropKind >= 0;
+        } else if (a == "--quote-garbage-every")
             garbageEvery = next(&ok).toInt(&ok);
         else if (a == "--verbose")
             opt.verbose = true;
@@ -123,7 +129,7 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "moru-sim: %s\n", qPrintable(lerr));
         return 1;
     }
-    if (dropAfter >= 0) server.dropLinksAfter(dropAfter);
+    if (dropAfter >= 0) server.dropLinksAfter(dropAfter, dropKind);
 #ifdef Q_OS_UNIX
     if (exitOnStdinClose) {
         auto* n = new QSocketNotifier(STDIN_FILENO, QSocketNotifier::Read, &app);

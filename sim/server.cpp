@@ -80,10 +80,10 @@ quint16 Server::quotePort() const {
     return quoteServer_->serverPort();
 }
 
-void Server::dropLinksAfter(int ms) {
-    QTimer::singleShot(ms, this, [this] {
+void Server::dropLinksAfter(int ms, int kind) {
+    QTimer::singleShot(ms, this, [this, kind] {
         std::vector<uint8_t> body(moru_wire::ControlBody::kSize, 0);
-        body[moru_wire::ControlBody::kCommand] = moru_wire::kCtlDropAll;
+        body[moru_wire::ControlBody::kCommand] = uint8_t(moru_wire::kCtlDropAll + kind);
         std::vector<uint8_t> frame;
         moru_wire::appendFrame(frame, moru_wire::Msg::Control, 0, 0, body.data(), body.size());
         // Fed through a throw-away link so the fault takes the same road as a control request.

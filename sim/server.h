@@ -25,8 +25,8 @@ public:
 
     void setQuoteInterval(int ms) { quoteInterval_ = ms; }
     void setWalk(bool on) { walk_ = on; }
-    // Drops every client link once, `ms` after start.
-    void dropLinksAfter(int ms);
+    // Drops the client links once, `ms` after start: kind 0 all, else manager, query or trade.
+    void dropLinksAfter(int ms, int kind);
     // Every `n`-th publication is preceded by a few 4-byte groups of garbage.
     void setGarbageEvery(int n) { garbageEvery_ = n; }
 
