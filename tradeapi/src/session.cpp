@@ -211,9 +211,10 @@ void Link::writeDirect(Msg type) {
     if (!up_ || !sock_.is_open()) return;
     std::vector<uint8_t> f;
     moru_wire::appendFrame(f, type, 0, 0, nullptr, 0);
+    // Never waits: a counter that stopped reading does not hold up the release.
     asio::error_code ignore;
-    sock_.non_blocking(false, ignore);
-    asio::write(sock_, asio::buffer(f), ignore);
+    sock_.non_blocking(true, ignore);
+    sock_.write_some(asio::buffer(f), ignore);
     sock_.close(ignore);
     up_ = false;
 }
