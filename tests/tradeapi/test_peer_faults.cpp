@@ -91,6 +91,23 @@ private slots:
         QVERIFY(recorder().named("onRtnOrder").empty());
     }
 
+    void aCounterThatNeverAnswersEndsTheLogin() {
+        QTcpServer silent;
+        QVERIFY(silent.listen(QHostAddress::LocalHost, 0));
+        QTemporaryDir dir;
+        QString cfg = fixture::writeConfig(dir, silent.serverPort(), 0.3);
+        recorder().clear();
+        QCOMPARE(createTraderApi(0), 0);
+        registerSpi(fixture::recordingSpi(), 0);
+        QCOMPARE(reqLogin(cfg.toUtf8().constData(), "10880001", "123456", 0, 6, '1', 1), 0);
+        QVERIFY(recorder().waitForName("onRspLoginManager", 3000));
+        auto e = recorder().named("onRspLoginManager")[0];
+        QCOMPARE(e.errorId, 9001);
+        QVERIFY(QString::fromUtf8(e.errorMsg.c_str()).contains(QString("柜台")));
+        // A login error is not a link loss.
+        QVERIFY(recorder().named("onFrontManagerQueryDisconnected").empty());
+    }
+
     void unterminatedErrorTextIsCutAtItsWidth() {
         QTcpServer fake;
         QVERIFY(fake.listen(QHostAddress::LocalHost, 0));

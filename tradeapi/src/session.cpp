@@ -35,7 +35,8 @@ Link::Link(asio::io_context& io, Session& owner, uint8_t kind)
       sock_(strand_),
       connectTimer_(strand_),
       retryTimer_(strand_),
-      heartbeatTimer_(strand_) {}
+      heartbeatTimer_(strand_),
+      answerTimer_(strand_) {}
 
 void Link::connect(std::vector<Address> addrs, double timeoutSec, std::function<void(bool)> done) {
     auto self = shared_from_this();
@@ -191,7 +192,16 @@ void Link::lost(int reason, const std::string& why) {
     connectTimer_.cancel();
     heartbeatTimer_.cancel();
     retryTimer_.cancel();
+    answerTimer_.cancel();
     if (wasUp) owner_.onLinkLost(*this, reason, why);
+}
+
+void Link::expectAnswer(double sec, std::function<void()> onSilence) {
+    auto self = shared_from_this();
+    answerTimer_.expires_after(seconds(sec));
+    answerTimer_.async_wait([self, f = std::move(onSilence)](const asio::error_code& e) {
+        if (!e && !self->finished_) f();
+    });
 }
 
 void Link::closeQuietly() {
@@ -204,6 +214,7 @@ void Link::closeQuietly() {
         self->connectTimer_.cancel();
         self->heartbeatTimer_.cancel();
         self->retryTimer_.cancel();
+        self->answerTimer_.cancel();
     });
 }
 
@@ -288,6 +299,7 @@ void Session::startLink(uint8_t kind, const std::vector<Address>& addrs) {
 }
 
 void Session::failStep(uint8_t kind, const char* text) {
+    if (stopping_) return;
     CMoruRspInfo info;
     std::memset(&info, 0, sizeof info);
     info.ErrorID = kErrNoCounter;
@@ -327,6 +339,13 @@ void Session::onConnected(uint8_t kind, bool ok) {
         misses = cfg_.heartbeatMisses;
     }
     l.start(hb, misses);
+    double timeout;
+    {
+        std::lock_guard<std::mutex> lock(mu_);
+        timeout = cfg_.connectTimeoutSec;
+    }
+    // A counter that takes the connection but never answers the login ends it too.
+    l.expectAnswer(timeout, [this, kind] { failStep(kind, "柜台未应答登录请求"); });
     Msg type = kind == moru_wire::kLinkManager ? Msg::ReqLoginManager
                : kind == moru_wire::kLinkQuery ? Msg::ReqLogin
                                                : Msg::ReqInitTrader;
@@ -343,6 +362,7 @@ bool Session::onFrame(Link& l, const moru_wire::Header& h, const uint8_t* body, 
     Event ev;
     LoginAnswer a;
     if (!dispatcher_.onFrame(h, body, len, &ev, &a, why)) return false;
+    if (ev == Event::LoginManager || ev == Event::Login || ev == Event::InitTrader) l.answered();
     switch (ev) {
         case Event::LoginManager:
             if (a.errorId) return closeAllQuietly(), true;

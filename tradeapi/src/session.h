@@ -40,6 +40,9 @@ public:
     // Any thread. False when the link is not up.
     bool send(moru_wire::Msg type, int32_t requestId, const void* body, size_t len);
     void closeQuietly();
+    // On the link's strand: `onSilence` runs unless answered() comes within `sec`.
+    void expectAnswer(double sec, std::function<void()> onSilence);
+    void answered() { answerTimer_.cancel(); }
     // Only once the threads have stopped: a last frame, written directly.
     void writeDirect(moru_wire::Msg type);
 
@@ -59,7 +62,7 @@ private:
     uint8_t kind_;
     asio::strand<asio::io_context::executor_type> strand_;
     asio::ip::tcp::socket sock_;
-    asio::steady_timer connectTimer_, retryTimer_, heartbeatTimer_;
+    asio::steady_timer connectTimer_, retryTimer_, heartbeatTimer_, answerTimer_;
     std::vector<Address> addrs_;
     size_t next_ = 0;
     unsigned connectGen_ = 0;
