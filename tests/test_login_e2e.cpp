@@ -45,18 +45,20 @@ private slots:
     void shanghaiAndShenzhenLoginsReachTheWorkspace() {
         QVERIFY(startSim());
         writeConfig(m_sim.counterPort, "8888");
-        MainWindow w;
-        login(w, 0, "10880001", "123456");
-        QTRY_VERIFY_WITH_TIMEOUT(w.stackedWidget()->currentIndex() != 0, 15000);
-        QVERIFY(m_boxes.isEmpty());
-        UserWidget* ws = w.userWidget();
-        QCOMPARE(w.stackedWidget()->currentWidget(), ws);
-        QCOMPARE(ws->accountLabel()->text(), QStringLiteral("10880001"));
-        QCOMPARE(ws->businessCodeLabel()->text(), QStringLiteral("8888"));
-        QVERIFY(!ws->businessIcon()->isHidden());
-        QCOMPARE(ws->exchangeIconPath(), QStringLiteral(":/resource/sse.svg"));
-        QCOMPARE(loginPhase.load(), int(LoginPhaseReady));
-        release(entryNo);
+        {
+            MainWindow w;
+            login(w, 0, "10880001", "123456");
+            QTRY_VERIFY_WITH_TIMEOUT(w.stackedWidget()->currentIndex() != 0, 15000);
+            QVERIFY(m_boxes.isEmpty());
+            UserWidget* ws = w.userWidget();
+            QCOMPARE(w.stackedWidget()->currentWidget(), ws);
+            QCOMPARE(ws->accountLabel()->text(), QStringLiteral("10880001"));
+            QCOMPARE(ws->businessCodeLabel()->text(), QStringLiteral("8888"));
+            QVERIFY(!ws->businessIcon()->isHidden());
+            QCOMPARE(ws->exchangeIconPath(), QStringLiteral(":/resource/sse.svg"));
+            QCOMPARE(loginPhase.load(), int(LoginPhaseReady));
+            release(entryNo);
+        }  // one main window at a time, as in the program
 
         writeConfig(m_sim.counterPort, "");
         MainWindow w2;

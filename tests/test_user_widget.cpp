@@ -47,8 +47,10 @@ private slots:
     void quotesSitAboveTheTabsAndTheirThreadEndsWithTheWorkspace() {
         auto* w = new UserWidget;
         w->buildWorkspace();
+        w->buildWorkspace();  // a repeated success must not build a second page
         auto* layout = qobject_cast<QVBoxLayout*>(w->layout());
         QVERIFY(layout);
+        QCOMPARE(w->findChildren<StockQuotesWidget*>().size(), 1);
         const int quotes = layout->indexOf(w->quotePage());
         const int tabs = layout->indexOf(w->tabWidget());
         QVERIFY(quotes >= 0 && tabs == quotes + 1);

@@ -45,6 +45,9 @@ UserWidget::~UserWidget() {
 }
 
 void UserWidget::buildWorkspace() {
+    // A second success signal for the same session must not lay the page out again.
+    if (m_built) return;
+    m_built = true;
     initUi();
     initConnections();
 }

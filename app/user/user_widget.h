@@ -54,4 +54,5 @@ private:
     QueryWindowsManager* m_manager = nullptr;
     QVBoxLayout* m_mainLayout = nullptr;
     QString m_exchangeIconPath;
+    bool m_built = false;
 };
