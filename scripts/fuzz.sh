@@ -29,6 +29,11 @@ for t in $targets; do
     cmake --build "$build_dir" -j2 --target "$t"
 done
 
+# Readable stacks when a target finds something.
+if [ -z "${ASAN_SYMBOLIZER_PATH:-}" ] && [ -x /usr/bin/llvm-symbolizer-14 ]; then
+    export ASAN_SYMBOLIZER_PATH=/usr/bin/llvm-symbolizer-14
+fi
+
 status=0
 for t in $targets; do
     exe=$(find "$build_dir" -type f -name "$t" -perm -u+x | head -n 1)

@@ -28,7 +28,9 @@ count "$logs/plain.txt"
 echo "== AddressSanitizer + UndefinedBehaviorSanitizer"
 BUILD_DIR=$root/build-asan "$root/scripts/build.sh" -DMORU_SANITIZE=ON -DMORU_BENCH=OFF
 set +e
-(cd "$root/build-asan" && ASAN_OPTIONS=detect_leaks=0 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
+# Full stacks on allocation so the suppressions (Qt's own offscreen plugin) can match.
+(cd "$root/build-asan" && ASAN_OPTIONS=detect_leaks=1:fast_unwind_on_malloc=0 \
+    LSAN_OPTIONS=suppressions=$root/tests/lsan.supp UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
     ctest --output-on-failure -j2) 2>&1 | tee "$logs/asan.txt"
 asan=${PIPESTATUS[0]}
 set -e
