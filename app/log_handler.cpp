@@ -46,7 +46,7 @@ QString formatLogLine(const QDateTime& now, QtMsgType type, const QMessageLogCon
     QString file = QString::fromUtf8(context.file ? context.file : "");
     const int slash = file.lastIndexOf(QLatin1Char('\\'));
     if (slash >= 0) file = file.mid(slash + 1);
-    const QString location = QStringLiteral("%1:%2").arg(file).arg(context.line);
+    const QString location = QStringLiteral("%1:%2").arg(file, QString::number(context.line));
 
     return QStringLiteral("%1 %2 %3 %4 %5")
         .arg(now.toString(QStringLiteral("yyyy-MM-dd hh:mm:ss")) + QStringLiteral("   "), levelWord(type),

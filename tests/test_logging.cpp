@@ -80,6 +80,12 @@ private slots:
         QVERIFY(line.endsWith("    50% %1 %2"));
     }
 
+    void percentSignsInTheSourcePathAreVerbatim() {
+        const QString line = formatLogLine(QDateTime(QDate(2026, 1, 2), QTime(3, 4, 5)), QtInfoMsg,
+                                           context("C:\\b%2\\a%1b.cpp", 9), "m", 7);
+        QVERIFY2(line.contains(" a%1b.cpp:9    00000007    m"), qPrintable(line));
+    }
+
     void handlerWritesCrLfLinesIntoTheDaysFile() {
         g_fakeNow = QDateTime(QDate(2026, 12, 6), QTime(10, 0, 0));
         setLogClock(&fakeClock);
