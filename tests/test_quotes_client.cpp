@@ -69,6 +69,7 @@ private slots:
     void readerNeverConsumesAHeaderWithoutItsRecord();
     void reconnectsAfterServerRestart();
     void printMdInfoWritesEveryItemInOrder();
+    void configLinesAreLoggedVerbatim();
 
 private:
     QTcpSocket* acceptClient();
@@ -287,6 +288,26 @@ void TestQuotesClient::printMdInfoWritesEveryItemInOrder() {
                        "成交总数:  123456789 , 成交总金额:  987654321012 "
                        ", :买一 10.49   100 , :买二 10.48   300 , :买三 0   0 , :买四 0   0 , :买五 0   0 "
                        ", :卖一 10.51   200 , :卖二 0   0 , :卖三 0   0 , :卖四 0   0 , :卖五 10.556   5"));
+}
+
+void TestQuotesClient::configLinesAreLoggedVerbatim() {
+    const QString path = dir->filePath(QStringLiteral("scoped_host.ini"));
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write("[MD]\nswitch=0\nprintMD=1\nip=fe80::1%3\nport=9100\n");
+    file.close();
+    const QString absent = dir->filePath(QStringLiteral("absent.ini"));
+
+    capturedLog.clear();
+    const QtMessageHandler previous = qInstallMessageHandler(captureLog);
+    { QuotesTcpClient configured(nullptr, path); }
+    { QuotesTcpClient unconfigured(nullptr, absent); }
+    qInstallMessageHandler(previous);
+
+    QCOMPARE(capturedLog,
+             QStringList(
+                 {QStringLiteral("\"ini mSwitch is [0], mPrintMD is [1], ip is[fe80::1%3], port is[9100]\""),
+                  QStringLiteral("can not found moru_bot_config.ini file  \"%1\"").arg(absent)}));
 }
 
 QTEST_GUILESS_MAIN(TestQuotesClient)

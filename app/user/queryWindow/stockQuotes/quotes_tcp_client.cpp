@@ -38,11 +38,9 @@ void QuotesTcpClient::readConfig() {
     mPrintMD = settings.value(QStringLiteral("/MD/printMD"), 0).toInt();
     ip = settings.value(QStringLiteral("/MD/ip"), QString()).toString();
     port = settings.value(QStringLiteral("/MD/port"), 0).toInt();
+    // One substitution pass: a '%' in the host (an IPv6 scope, say) must reach the log unchanged.
     qInfo() << QStringLiteral("ini mSwitch is [%0], mPrintMD is [%1], ip is[%2], port is[%3]")
-                   .arg(mSwitch)
-                   .arg(mPrintMD)
-                   .arg(ip)
-                   .arg(port);
+                   .arg(QString::number(mSwitch), QString::number(mPrintMD), ip, QString::number(port));
 }
 
 void QuotesTcpClient::slot_start() {
