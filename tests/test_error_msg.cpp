@@ -69,6 +69,10 @@ private slots:
         // A UTF-8 sequence cut off by the end, a stray continuation byte: not UTF-8.
         QVERIFY(ErrorMsg::detectEncoding(QStringLiteral("资").toUtf8().left(2)) != QStringLiteral("UTF-8"));
         QVERIFY(ErrorMsg::detectEncoding("a\x80") != QStringLiteral("UTF-8"));
+        // A full field can cut a GBK text inside its last character; the rest is still GBK.
+        const QByteArray cut = kGbkWrongPassword.left(kGbkWrongPassword.size() - 1);
+        QCOMPARE(ErrorMsg::detectEncoding(cut), QStringLiteral("GBK"));
+        QVERIFY(ErrorMsg::decodeCounterText(cut).startsWith(QStringLiteral("密码错")));
     }
 
     void decoding() {

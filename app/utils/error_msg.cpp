@@ -49,7 +49,8 @@ bool decodesCleanly(const char* codecName, const QByteArray& text) {
     if (!codec) return false;
     QTextCodec::ConverterState state;
     codec->toUnicode(text.constData(), text.size(), &state);
-    return state.invalidChars == 0 && state.remainingChars == 0;
+    // A lead byte cut off by the field's end is not an invalid character.
+    return state.invalidChars == 0;
 }
 
 QString decodeWith(const char* codecName, const QByteArray& text) {
