@@ -12,6 +12,7 @@ public:
     struct Line {
         QtMsgType type;
         QString text;
+        QString function;  // the logging function's signature, from the message context
     };
 
     static void install() {
@@ -42,9 +43,9 @@ public:
     }
 
 private:
-    static void handler(QtMsgType type, const QMessageLogContext&, const QString& text) {
+    static void handler(QtMsgType type, const QMessageLogContext& context, const QString& text) {
         QMutexLocker lock(&mutex());
-        lines().append({type, text});
+        lines().append({type, text, QString::fromLatin1(context.function)});
     }
     static QMutex& mutex() {
         static QMutex m;

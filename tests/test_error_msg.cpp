@@ -103,6 +103,11 @@ private slots:
         ErrorMsg* msg = ErrorMsg::instance();
         QCOMPARE(msg->getErrorMsg(rspInfo(2005, "")), QStringLiteral("上交所可用资金不足"));
         QCOMPARE(msg->getErrorMsgManagerPriority(rspInfo(2005, "")), QStringLiteral("管理中心资金不足"));
+        // Each variant's log line names its own function.
+        const QVector<CapturedLog::Line> lines = CapturedLog::all();
+        QVERIFY(lines.size() >= 2);
+        QVERIFY(lines.at(lines.size() - 2).function.contains(QStringLiteral("getErrorMsg(")));
+        QVERIFY(lines.last().function.contains(QStringLiteral("getErrorMsgManagerPriority(")));
         QCOMPARE(msg->getErrorMsg(rspInfo(2001, "Unknown security")), QStringLiteral("证券代码不存在"));
         QCOMPARE(msg->getErrorMsg(rspInfo(1002, "")), QStringLiteral("密码错误"));  // falls to manager
         QCOMPARE(msg->getErrorMsg(rspInfo(9999, "no such error")), QStringLiteral("no such error"));

@@ -67,6 +67,19 @@ int firstChinese(const QString& text) {
     return text.size();
 }
 
+QString recordText(const CMoruRspInfo& info) {
+    return ErrorMsg::decodeCounterText(
+        QByteArray(info.ErrorMsg, int(qstrnlen(info.ErrorMsg, sizeof(info.ErrorMsg)))));
+}
+
+QString lookUpLogLine(const CMoruRspInfo& info, const QString& text, int pos) {
+    return QStringLiteral("haveChines is [%0], current size is  [%1] ErrorId is [%2] ErrorMsg is [%3]")
+        .arg(pos < text.size() ? 1 : 0)
+        .arg(pos)
+        .arg(quint32(info.ErrorID))
+        .arg(text);
+}
+
 }  // namespace
 
 ErrorMsg* ErrorMsg::instance() {
@@ -112,17 +125,7 @@ QString ErrorMsg::libraryText(int errorId) const {
     return decodeCounterText(getErrMsgEx(errorId, currentMarket.load(), 1, entryNo));
 }
 
-QString ErrorMsg::lookUp(const CMoruRspInfo& info, bool managerFirst) {
-    const QString text =
-        decodeCounterText(QByteArray(info.ErrorMsg, int(qstrnlen(info.ErrorMsg, sizeof(info.ErrorMsg)))));
-    const int pos = firstChinese(text);
-    const bool haveChinese = pos < text.size();
-    qInfo() << QStringLiteral("haveChines is [%0], current size is  [%1] ErrorId is [%2] ErrorMsg is [%3]")
-                   .arg(haveChinese ? 1 : 0)
-                   .arg(pos)
-                   .arg(quint32(info.ErrorID))
-                   .arg(text);
-    if (haveChinese) return text;
+QString ErrorMsg::lookUp(const CMoruRspInfo& info, const QString& text, bool managerFirst) const {
     if (apiDataReady.load()) return libraryText(info.ErrorID);
     const QMap<int, QString>& first = managerFirst ? managerErrorMap : marketErrorMap;
     const QMap<int, QString>& second = managerFirst ? marketErrorMap : managerErrorMap;
@@ -133,12 +136,19 @@ QString ErrorMsg::lookUp(const CMoruRspInfo& info, bool managerFirst) {
     return text;
 }
 
+// Each variant writes its log line from its own body, so the line's source location tells them apart.
 QString ErrorMsg::getErrorMsg(const CMoruRspInfo& info) {
-    return lookUp(info, false);
+    const QString text = recordText(info);
+    const int pos = firstChinese(text);
+    qInfo() << lookUpLogLine(info, text, pos);
+    return pos < text.size() ? text : lookUp(info, text, false);
 }
 
 QString ErrorMsg::getErrorMsgManagerPriority(const CMoruRspInfo& info) {
-    return lookUp(info, true);
+    const QString text = recordText(info);
+    const int pos = firstChinese(text);
+    qInfo() << lookUpLogLine(info, text, pos);
+    return pos < text.size() ? text : lookUp(info, text, true);
 }
 
 QString ErrorMsg::getErrorMsgById(int errorId) {

@@ -35,7 +35,8 @@ public:
 private:
     explicit ErrorMsg(QObject* parent = nullptr);
 
-    QString lookUp(const CMoruRspInfo& info, bool managerFirst);
+    // The library's text once its data is ready, else the two tables in the given order, else `text`.
+    QString lookUp(const CMoruRspInfo& info, const QString& text, bool managerFirst) const;
     QString libraryText(int errorId) const;
 
     QString m_filePath;
