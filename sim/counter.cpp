@@ -1068,6 +1068,25 @@ bool inWindow(const std::string& t, const std::string& start, const std::string&
     return true;
 }
 
+// One page of the records matching a query, from QueryPosition on: the rows, where the next page
+// starts, and whether any match lies beyond.
+struct Page {
+    std::vector<size_t> rows;
+    size_t next = 0;
+    bool more = false;
+};
+
+template <typename T, typename Match>
+Page pageOf(const std::vector<T>& items, int32_t pos, int pageSize, Match match) {
+    Page p;
+    size_t i = size_t(std::max<int32_t>(0, pos));
+    for (; i < items.size() && p.rows.size() < size_t(pageSize); ++i)
+        if (match(items[i])) p.rows.push_back(i);
+    p.next = i;
+    for (size_t j = i; j < items.size() && !p.more; ++j) p.more = match(items[j]);
+    return p;
+}
+
 }  // namespace
 
 void Counter::onQryOrder(Link& l, Session& s, const Header& h, const uint8_t* body, size_t len) {
@@ -1082,18 +1101,16 @@ void Counter::onQryOrder(Link& l, Session& s, const Header& h, const uint8_t* bo
     uint32_t sysId = v.get<uint32_t>(Q::OrderSysID);
     std::string code = v.text(Q::SecurityID, Q::SecurityWidth);
     std::string start = v.text(Q::StartTime, 9), end = v.text(Q::EndTime, 9);
-    int32_t pos = std::max<int32_t>(0, v.get<int32_t>(Q::QueryPosition));
+    int32_t pos = v.get<int32_t>(Q::QueryPosition);
     const FundAccount& fa = s.account->markets[s.market];
     auto match = [&](const Order& o) {
         return (sysId == 0 || o.sysId == sysId) && (code.empty() || o.code == code) &&
                inWindow(o.recvTime, start, end);
     };
-    std::vector<size_t> page;
-    size_t i = size_t(pos);
-    for (; i < fa.orders.size() && page.size() < size_t(opt_.pageSize); ++i)
-        if (match(fa.orders[i])) page.push_back(i);
-    bool more = false;
-    for (size_t j = i; j < fa.orders.size() && !more; ++j) more = match(fa.orders[j]);
+    const Page pg = pageOf(fa.orders, pos, opt_.pageSize, match);
+    const std::vector<size_t>& page = pg.rows;
+    const size_t i = pg.next;
+    const bool more = pg.more;
     if (page.empty()) return replyError(l, Msg::RspQryOrder, h.requestId, R::kSize, kNoRecords);
     std::vector<uint8_t> out;
     out.reserve(page.size() * (moru_wire::kHeaderSize + rec::kRspInfo + R::kSize));
@@ -1124,18 +1141,16 @@ void Counter::onQryTrade(Link& l, Session& s, const Header& h, const uint8_t* bo
     uint32_t sysId = v.get<uint32_t>(Q::OrderSysID);
     std::string code = v.text(Q::SecurityID, Q::SecurityWidth);
     std::string start = v.text(Q::StartTime, 9), end = v.text(Q::EndTime, 9);
-    int32_t pos = std::max<int32_t>(0, v.get<int32_t>(Q::QueryPosition));
+    int32_t pos = v.get<int32_t>(Q::QueryPosition);
     const FundAccount& fa = s.account->markets[s.market];
     auto match = [&](const Trade& t) {
         return (sysId == 0 || t.orderSysId == sysId) && (code.empty() || t.code == code) &&
                inWindow(t.time, start, end);
     };
-    std::vector<size_t> page;
-    size_t i = size_t(pos);
-    for (; i < fa.trades.size() && page.size() < size_t(opt_.pageSize); ++i)
-        if (match(fa.trades[i])) page.push_back(i);
-    bool more = false;
-    for (size_t j = i; j < fa.trades.size() && !more; ++j) more = match(fa.trades[j]);
+    const Page pg = pageOf(fa.trades, pos, opt_.pageSize, match);
+    const std::vector<size_t>& page = pg.rows;
+    const size_t i = pg.next;
+    const bool more = pg.more;
     if (page.empty()) return replyError(l, Msg::RspQryTrade, h.requestId, R::kSize, kNoRecords);
     std::vector<uint8_t> out;
     std::vector<uint8_t> body2(rec::kRspInfo + R::kSize, 0);
