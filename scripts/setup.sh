@@ -7,7 +7,7 @@ packages=(
     build-essential cmake git pkg-config
     qtbase5-dev libqt5svg5-dev
     libasio-dev
-    clang libclang-rt-14-dev
+    clang libclang-rt-14-dev llvm-14
     xvfb xauth x11-apps imagemagick
     fonts-noto-cjk
 )
