@@ -1087,108 +1087,126 @@ Page pageOf(const std::vector<T>& items, int32_t pos, int pageSize, Match match)
     return p;
 }
 
+// The filters the order and trade queries share.
+struct QueryFilter {
+    uint32_t sysId = 0;
+    std::string code, start, end;
+    int32_t pos = 0;
+};
+
+// Where those filters sit in each query record.
+struct FilterLayout {
+    size_t sysId, code, codeWidth, start, end, pos;
+};
+
+QueryFilter readQueryFilter(const uint8_t* body, size_t len, const FilterLayout& at) {
+    rec::View v(body, len);
+    QueryFilter f;
+    f.sysId = v.get<uint32_t>(at.sysId);
+    f.code = v.text(at.code, at.codeWidth);
+    f.start = v.text(at.start, 9);
+    f.end = v.text(at.end, 9);
+    f.pos = v.get<int32_t>(at.pos);
+    return f;
+}
+
+// One frame per row of the page, the last flagged; record(row, next, hasMore) builds each record.
+template <typename MakeRecord>
+std::vector<uint8_t> pageFrames(Msg msg, int32_t requestId, const Page& page, size_t recordSize,
+                                MakeRecord record) {
+    std::vector<uint8_t> out;
+    out.reserve(page.rows.size() * (moru_wire::kHeaderSize + rec::kRspInfo + recordSize));
+    std::vector<uint8_t> body(rec::kRspInfo + recordSize, 0);
+    for (size_t k = 0; k < page.rows.size(); ++k) {
+        const bool last = k + 1 == page.rows.size();
+        const int32_t next = last ? int32_t(page.next) : int32_t(page.rows[k] + 1);
+        const std::vector<uint8_t> r = record(page.rows[k], next, last && page.more);
+        std::memcpy(body.data() + rec::kRspInfo, r.data(), std::min(r.size(), recordSize));
+        moru_wire::appendFrame(out, msg, requestId, last ? moru_wire::kFlagLast : 0, body.data(),
+                               body.size());
+    }
+    return out;
+}
+
 }  // namespace
 
 void Counter::onQryOrder(Link& l, Session& s, const Header& h, const uint8_t* body, size_t len) {
-    namespace Q = rec::QryOrder;
     namespace R = rec::OrderRec;
-    if (len < Q::kMin) {
+    if (len < rec::QryOrder::kMin) {
         l.drop("short order query");
         l.dropped = true;
         return;
     }
-    rec::View v(body, len);
-    uint32_t sysId = v.get<uint32_t>(Q::OrderSysID);
-    std::string code = v.text(Q::SecurityID, Q::SecurityWidth);
-    std::string start = v.text(Q::StartTime, 9), end = v.text(Q::EndTime, 9);
-    int32_t pos = v.get<int32_t>(Q::QueryPosition);
+    namespace Q = rec::QryOrder;
+    const QueryFilter q = readQueryFilter(
+        body, len,
+        {Q::OrderSysID, Q::SecurityID, Q::SecurityWidth, Q::StartTime, Q::EndTime, Q::QueryPosition});
     const FundAccount& fa = s.account->markets[s.market];
     auto match = [&](const Order& o) {
-        return (sysId == 0 || o.sysId == sysId) && (code.empty() || o.code == code) &&
-               inWindow(o.recvTime, start, end);
+        return (q.sysId == 0 || o.sysId == q.sysId) && (q.code.empty() || o.code == q.code) &&
+               inWindow(o.recvTime, q.start, q.end);
     };
-    const Page pg = pageOf(fa.orders, pos, opt_.pageSize, match);
-    const std::vector<size_t>& page = pg.rows;
-    const size_t i = pg.next;
-    const bool more = pg.more;
-    if (page.empty()) return replyError(l, Msg::RspQryOrder, h.requestId, R::kSize, kNoRecords);
-    std::vector<uint8_t> out;
-    out.reserve(page.size() * (moru_wire::kHeaderSize + rec::kRspInfo + R::kSize));
-    std::vector<uint8_t> body2(rec::kRspInfo + R::kSize, 0);
-    for (size_t k = 0; k < page.size(); ++k) {
-        bool last = k + 1 == page.size();
-        std::vector<uint8_t> r = orderRecord(fa.orders[page[k]], s.market, R::kSize);
-        int32_t next = int32_t(page[k] + 1);
-        if (last) next = int32_t(i);
-        std::memcpy(r.data() + R::NextPosition, &next, 4);
-        r[R::HasMore] = (last && more) ? 1 : 0;
-        std::memcpy(body2.data() + rec::kRspInfo, r.data(), r.size());
-        moru_wire::appendFrame(out, Msg::RspQryOrder, h.requestId, last ? moru_wire::kFlagLast : 0,
-                               body2.data(), body2.size());
-    }
-    l.send(out);
+    const Page page = pageOf(fa.orders, q.pos, opt_.pageSize, match);
+    if (page.rows.empty()) return replyError(l, Msg::RspQryOrder, h.requestId, R::kSize, kNoRecords);
+    l.send(
+        pageFrames(Msg::RspQryOrder, h.requestId, page, R::kSize, [&](size_t row, int32_t next, bool more) {
+            std::vector<uint8_t> r = orderRecord(fa.orders[row], s.market, R::kSize);
+            std::memcpy(r.data() + R::NextPosition, &next, 4);
+            r[R::HasMore] = more ? 1 : 0;
+            return r;
+        }));
 }
 
 void Counter::onQryTrade(Link& l, Session& s, const Header& h, const uint8_t* body, size_t len) {
-    namespace Q = rec::QryTrade;
     namespace R = rec::TradeRec;
-    if (len < Q::kMin) {
+    if (len < rec::QryTrade::kMin) {
         l.drop("short trade query");
         l.dropped = true;
         return;
     }
-    rec::View v(body, len);
-    uint32_t sysId = v.get<uint32_t>(Q::OrderSysID);
-    std::string code = v.text(Q::SecurityID, Q::SecurityWidth);
-    std::string start = v.text(Q::StartTime, 9), end = v.text(Q::EndTime, 9);
-    int32_t pos = v.get<int32_t>(Q::QueryPosition);
+    namespace Q = rec::QryTrade;
+    const QueryFilter q = readQueryFilter(
+        body, len,
+        {Q::OrderSysID, Q::SecurityID, Q::SecurityWidth, Q::StartTime, Q::EndTime, Q::QueryPosition});
     const FundAccount& fa = s.account->markets[s.market];
     auto match = [&](const Trade& t) {
-        return (sysId == 0 || t.orderSysId == sysId) && (code.empty() || t.code == code) &&
-               inWindow(t.time, start, end);
+        return (q.sysId == 0 || t.orderSysId == q.sysId) && (q.code.empty() || t.code == q.code) &&
+               inWindow(t.time, q.start, q.end);
     };
-    const Page pg = pageOf(fa.trades, pos, opt_.pageSize, match);
-    const std::vector<size_t>& page = pg.rows;
-    const size_t i = pg.next;
-    const bool more = pg.more;
-    if (page.empty()) return replyError(l, Msg::RspQryTrade, h.requestId, R::kSize, kNoRecords);
-    std::vector<uint8_t> out;
-    std::vector<uint8_t> body2(rec::kRspInfo + R::kSize, 0);
-    for (size_t k = 0; k < page.size(); ++k) {
-        const Trade& t = fa.trades[page[k]];
-        bool last = k + 1 == page.size();
-        rec::Buf b(R::kSize);
-        b.put<uint32_t>(R::OrderSysID, t.orderSysId);
-        b.put<char>(R::Market, s.market);
-        b.put<uint32_t>(R::TradeQty, t.qty);
-        b.put<uint32_t>(R::LeavesQty, t.leaves);
-        b.text(R::SecurityID, 8, t.code);
-        char id[10];
-        std::snprintf(id, sizeof id, "%08u", t.tradeId % 100000000u);
-        b.text(R::TradeID, 8, id);
-        b.text(R::TradeTime, 9, t.time);
-        b.put<double>(R::TradePrice, t.price);
-        b.put<double>(R::TradeAmount, t.price * t.qty);
-        b.put<char>(R::Side, t.side);
-        char no[11];
-        std::snprintf(no, sizeof no, "%010u", t.orderSysId);
-        b.text(R::OrderNo, 10, no);
-        b.put<int32_t>(R::NextPosition, last ? int32_t(i) : int32_t(page[k] + 1));
-        b.put<uint8_t>(R::HasMore, (last && more) ? 1 : 0);
-        b.put<char>(R::OrderType, t.orderType);
-        if (t.componentCount) {
-            // Creations settle in cash here: one cash line stands for the basket.
-            b.put<int16_t>(R::ComponentCount, int16_t(t.componentCount));
-            b.text(R::ComponentSecurityID, 8, t.code);
-            b.put<char>(R::ComponentSource, s.market);
-            b.put<uint32_t>(R::ComponentTradeQty, t.qty);
-            b.put<double>(R::CashReplaceAmount, t.price * t.qty);
-        }
-        std::memcpy(body2.data() + rec::kRspInfo, b.bytes().data(), b.size());
-        moru_wire::appendFrame(out, Msg::RspQryTrade, h.requestId, last ? moru_wire::kFlagLast : 0,
-                               body2.data(), body2.size());
-    }
-    l.send(out);
+    const Page page = pageOf(fa.trades, q.pos, opt_.pageSize, match);
+    if (page.rows.empty()) return replyError(l, Msg::RspQryTrade, h.requestId, R::kSize, kNoRecords);
+    l.send(
+        pageFrames(Msg::RspQryTrade, h.requestId, page, R::kSize, [&](size_t row, int32_t next, bool more) {
+            const Trade& t = fa.trades[row];
+            rec::Buf b(R::kSize);
+            b.put<uint32_t>(R::OrderSysID, t.orderSysId);
+            b.put<char>(R::Market, s.market);
+            b.put<uint32_t>(R::TradeQty, t.qty);
+            b.put<uint32_t>(R::LeavesQty, t.leaves);
+            b.text(R::SecurityID, 8, t.code);
+            char id[10];
+            std::snprintf(id, sizeof id, "%08u", t.tradeId % 100000000u);
+            b.text(R::TradeID, 8, id);
+            b.text(R::TradeTime, 9, t.time);
+            b.put<double>(R::TradePrice, t.price);
+            b.put<double>(R::TradeAmount, t.price * t.qty);
+            b.put<char>(R::Side, t.side);
+            char no[11];
+            std::snprintf(no, sizeof no, "%010u", t.orderSysId);
+            b.text(R::OrderNo, 10, no);
+            b.put<int32_t>(R::NextPosition, next);
+            b.put<uint8_t>(R::HasMore, more ? 1 : 0);
+            b.put<char>(R::OrderType, t.orderType);
+            if (t.componentCount) {
+                // Creations settle in cash here: one cash line stands for the basket.
+                b.put<int16_t>(R::ComponentCount, int16_t(t.componentCount));
+                b.text(R::ComponentSecurityID, 8, t.code);
+                b.put<char>(R::ComponentSource, s.market);
+                b.put<uint32_t>(R::ComponentTradeQty, t.qty);
+                b.put<double>(R::CashReplaceAmount, t.price * t.qty);
+            }
+            return b.bytes();
+        }));
 }
 
 void Counter::onQryPosition(Link& l, Session& s, const Header& h, const uint8_t* body, size_t len) {
