@@ -6,6 +6,8 @@
 #include <QTextStream>
 
 #include "constants.h"
+#include "log_handler.h"
+#include "platform/crash_dump.h"
 
 QString getVersion() {
     QString version;
@@ -22,4 +24,10 @@ QString getVersion() {
 QString windowTitleFor(const QString& version) {
     if (version.isEmpty()) return APP_TITLE;
     return QStringLiteral("%0 %1").arg(APP_NAME, version);
+}
+
+void prepareApplication() {
+    qInstallMessageHandler(logMessageHandler);
+    installCrashDumpHandler();
+    QCoreApplication::setApplicationName(APP_NAME);
 }

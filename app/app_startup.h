@@ -7,3 +7,7 @@ QString getVersion();
 
 // "Moru-Desk <version>", or the built-in title when the version is empty.
 QString windowTitleFor(const QString& version);
+
+// Start-up after the application object exists and before the main window: the log handler, the
+// crash-dump handler, the application name.
+void prepareApplication();

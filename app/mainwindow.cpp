@@ -3,6 +3,7 @@
 #include <QCloseEvent>
 #include <QDebug>
 #include <QGridLayout>
+#include <QPointer>
 #include <QStackedWidget>
 #include <QVBoxLayout>
 #include <cstdlib>
@@ -71,8 +72,24 @@ void MainWindow::slotFrontDisconnected(int nReason) {
     if (m_stackedWidget->currentIndex() == 0) return;
     m_stackedWidget->setCurrentIndex(0);
     qWarning() << "slotFrontDisconnected" << QStringLiteral("与柜台的链接断开[%1]").arg(nReason);
+    // Dialogs already open answer as cancelled, and the old pages hear nothing more from the counter.
+    DialogSeam::endSession();
+    if (m_userWidget) m_userWidget->detachFromCounter();
     DialogSeam::critical(QStringLiteral("错误"), QStringLiteral("与柜台的链接断开，请重新登录！"));
     m_loginWidget->resetAfterDisconnect();
-    delete m_userWidget;
+    retireWorkspace();
+}
+
+void MainWindow::retireWorkspace() {
+    UserWidget* workspace = m_userWidget;
     m_userWidget = nullptr;
+    if (!workspace) return;
+    m_stackedWidget->removeWidget(workspace);
+    workspace->hideWindows();
+    // The loss may have come inside a dialog that one of its pages opened: that page's function is
+    // still on the stack, so the workspace goes only once every dialog has returned.
+    QPointer<UserWidget> guard(workspace);
+    DialogSeam::whenNoDialogOpen([guard] {
+        if (guard) guard->deleteLater();
+    });
 }

@@ -27,6 +27,8 @@ protected:
     void closeEvent(QCloseEvent* event) override;
 
 private:
+    void retireWorkspace();
+
     QWidget* m_centralWidget = nullptr;
     QStackedWidget* m_stackedWidget = nullptr;
     LoginWidget* m_loginWidget = nullptr;

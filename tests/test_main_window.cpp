@@ -1,9 +1,11 @@
 #include <QProcess>
 #include <QStackedWidget>
+#include <QTemporaryDir>
 #include <QtTest>
 
 #include "login/login_widget.h"
 #include "mainwindow.h"
+#include "user/queryWindow/stockQuotes/stock_quotes_widget.h"
 #include "user/user_widget.h"
 #include "utils/dialog_seam.h"
 #include "utils/signal_interface.h"
@@ -85,6 +87,68 @@ private slots:
         w.slotChangeUi(LoginSuccess);
         QVERIFY(w.userWidget() != nullptr);
         QCOMPARE(w.stackedWidget()->currentWidget(), w.userWidget());
+    }
+
+    // The loss arrives while a page's dialog is open: the page outlives the dialog, the dialog answers
+    // as cancelled, one box, the login page; the old workspace goes only afterwards.
+    void linkLossInsideTheSaveDialogFreesNothingStillRunning() {
+        MainWindow w;
+        w.slotChangeUi(LoginSuccess);
+        QPointer<UserWidget> first = w.userWidget();
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("quotes.csv"));
+        bool aliveInside = false;
+        DialogSeam::setSaveHandler([&](const QString&, const QString&, const QString&) {
+            emit SignalInterface::instance()->signal_onFrontTradeDisconnected(7);
+            aliveInside = !first.isNull() && w.userWidget() == nullptr;
+            return path;
+        });
+        first->quotePage()->exportToCsv();
+        DialogSeam::setSaveHandler({});
+
+        QVERIFY(aliveInside);
+        QVERIFY(!QFile::exists(path));
+        QCOMPARE(m_boxes.size(), 1);
+        QCOMPARE(m_boxes[0].text, QStringLiteral("与柜台的链接断开，请重新登录！"));
+        QCOMPARE(w.stackedWidget()->currentIndex(), 0);
+        QVERIFY(first->isHidden());
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        QVERIFY(first.isNull());
+
+        w.slotChangeUi(LoginSuccess);
+        QVERIFY(w.userWidget() != nullptr);
+        QCOMPARE(w.stackedWidget()->currentWidget(), w.userWidget());
+    }
+
+    void linkLossInsideAConfirmationCancelsIt() {
+        MainWindow w;
+        w.slotChangeUi(LoginSuccess);
+        QPointer<UserWidget> first = w.userWidget();
+        // A window of the workspace that is open at the time closes with it.
+        auto* tool = new QWidget(first, Qt::Tool);
+        tool->show();
+        int depthInside = 0;
+        DialogSeam::setChoiceHandler([&](const DialogSeam::Box&) {
+            emit SignalInterface::instance()->signal_onFrontQueryDisconnected(3);
+            QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+            depthInside = first.isNull() ? -1 : DialogSeam::openDialogs();
+            return 0;  // "确认"
+        });
+        const int answer = DialogSeam::choose(DialogSeam::Kind::Information, QStringLiteral("确认"),
+                                              QStringLiteral("是否确认交易"),
+                                              {QStringLiteral("确认"), QStringLiteral("取消")});
+        DialogSeam::setChoiceHandler({});
+
+        QCOMPARE(answer, -1);
+        QCOMPARE(depthInside, 1);
+        QVERIFY(tool->isHidden());
+        QCOMPARE(m_boxes.size(), 1);
+        QCOMPARE(w.stackedWidget()->currentIndex(), 0);
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        QVERIFY(first.isNull());
+        QCOMPARE(DialogSeam::choose(DialogSeam::Kind::Information, QStringLiteral("确认"), QString(),
+                                    {QStringLiteral("确认"), QStringLiteral("取消")}),
+                 0);
     }
 
     void closingEndsTheProcessWithStatusZero() {

@@ -53,7 +53,7 @@ private slots:
     void exportDropsThePageSpecificColumnAndQuotesCells();
     void exportOfAnEmptyTableHasBomAndHeaderOnly();
     void exportAcrossChunkBoundariesKeepsEveryRow();
-    void exportCancelledOrUnopenableFile();
+    void exportCancelledUnopenableOrFailing();
     void exportAllOnTheFrameDoesNothing();
     void destroyingTheManagerEndsTheThreadAndFreesTheClient();
 
@@ -173,7 +173,7 @@ void TestQueryWindow::exportAcrossChunkBoundariesKeepsEveryRow() {
     QCOMPARE(readFile(savePath), lines(expected));
 }
 
-void TestQueryWindow::exportCancelledOrUnopenableFile() {
+void TestQueryWindow::exportCancelledUnopenableOrFailing() {
     QueryWindow page(TRADE_QUERY_TAB, nullptr);
     page.setTableHeader(1, {QStringLiteral("n")});
 
@@ -189,6 +189,17 @@ void TestQueryWindow::exportCancelledOrUnopenableFile() {
     QCOMPARE(boxes[0].title, QStringLiteral("错误"));
     QCOMPARE(boxes[0].text, QStringLiteral("文件打开失败"));
     QVERIFY(!QFile::exists(savePath));
+
+    // A full disk: the write fails and the user is told so, not that it succeeded.
+    boxes.clear();
+    savePath = QStringLiteral("/dev/full");
+    page.tableWidget()->setRowCount(3);
+    for (int r = 0; r < 3; ++r) page.tableWidget()->setItem(r, 0, new QTableWidgetItem(QString::number(r)));
+    page.exportToCsv();
+    QCOMPARE(boxes.size(), 1);
+    QCOMPARE(boxes[0].kind, DialogSeam::Kind::Critical);
+    QCOMPARE(boxes[0].title, QStringLiteral("错误"));
+    QCOMPARE(boxes[0].text, QStringLiteral("文件写入失败"));
 }
 
 void TestQueryWindow::exportAllOnTheFrameDoesNothing() {

@@ -14,6 +14,7 @@
 #include "user/queryWindow/stockQuotes/stock_quotes_widget.h"
 #include "utils/api_state.h"
 #include "utils/read_api_config.h"
+#include "utils/signal_interface.h"
 
 namespace {
 QPixmap svgPixmap(const QString& path, const QSize& size) {
@@ -127,6 +128,20 @@ void UserWidget::refreshAccountInfo() {
         m_businessIcon->hide();
     setExchangeIcon(currentMarket == '2' ? QStringLiteral(":/resource/szse.svg")
                                          : QStringLiteral(":/resource/sse.svg"));
+}
+
+void UserWidget::detachFromCounter() {
+    SignalInterface* hub = SignalInterface::instance();
+    if (!hub) return;
+    hub->disconnect(this);
+    for (QObject* child : findChildren<QObject*>()) hub->disconnect(child);
+}
+
+void UserWidget::hideWindows() {
+    hide();
+    for (QWidget* child : findChildren<QWidget*>()) {
+        if (child->isWindow()) child->hide();
+    }
 }
 
 void UserWidget::paintEvent(QPaintEvent*) {

@@ -20,6 +20,11 @@ public:
     void buildWorkspace();
     void refreshAccountInfo();
 
+    // After a link loss: the pages stop hearing the counter and the workspace's own windows close, so
+    // nothing of the old session shows while the workspace waits to be deleted.
+    void detachFromCounter();
+    void hideWindows();
+
     MyLabel* accountLabel() const { return m_accountLabel; }
     MyLabel* businessCodeLabel() const { return m_businessCodeLabel; }
     MyLabel* businessIcon() const { return m_businessIcon; }

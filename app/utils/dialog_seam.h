@@ -2,12 +2,18 @@
 
 #include <QMessageBox>
 #include <QString>
+#include <QStringList>
 #include <functional>
 
 class QWidget;
 
 // Every message box and the CSV save dialog go through here. The program shows the real Qt dialogs;
 // a test installs handlers that record what would have been shown and answer it.
+//
+// A link loss can arrive while a dialog runs its own event loop. The main window then calls
+// endSession(): every dialog that was already open answers as if cancelled (NoButton, -1 or an empty
+// file name), so the code that opened it does not go on, and whatever the main window hands to
+// whenNoDialogOpen() waits until the outermost dialog has returned.
 namespace DialogSeam {
 
 enum class Kind { Information, Question, Warning, Critical };
@@ -17,9 +23,12 @@ struct Box {
     QString title;
     QString text;
     QMessageBox::StandardButtons buttons;
+    // Buttons the program names itself, in order; empty for standard buttons.
+    QStringList choices = {};
 };
 
 using BoxHandler = std::function<QMessageBox::StandardButton(const Box&)>;
+using ChoiceHandler = std::function<int(const Box&)>;
 using SaveHandler = std::function<QString(const QString& caption, const QString& dir, const QString& filter)>;
 
 // A modal box without parent; returns the button pressed.
@@ -42,11 +51,37 @@ inline QMessageBox::StandardButton question(const QString& title, const QString&
     return showBox(Kind::Question, title, text, buttons);
 }
 
+// A modal box without parent whose buttons carry the given texts ("确认", "取消"), the first one the
+// default, no escape button. Returns the index of the button pressed, -1 when the box was closed
+// otherwise or the session ended while it was open.
+int choose(Kind kind, const QString& title, const QString& text, const QStringList& buttons);
+
 // QFileDialog::getSaveFileName; an empty result means the user cancelled.
 QString getSaveFileName(QWidget* parent, const QString& caption, const QString& dir, const QString& filter);
 
-// Pass an empty function to restore the real dialogs.
+// Pass an empty function to restore the real dialogs. Without a choice handler, a choice box goes to
+// the box handler: Ok or Yes picks the first button, any other answer the last.
 void setBoxHandler(BoxHandler handler);
+void setChoiceHandler(ChoiceHandler handler);
 void setSaveHandler(SaveHandler handler);
+
+// Dialogs of the seam open right now (nested ones counted).
+int openDialogs();
+
+// The session ended (a link loss): dialogs open now answer as cancelled when they return.
+void endSession();
+
+// Notes the session a caller is in; ended() tells whether a link loss came since.
+class SessionWatch {
+public:
+    SessionWatch();
+    bool ended() const;
+
+private:
+    quint64 m_session;
+};
+
+// Runs `action` at once when no dialog is open, otherwise right after the outermost one returns.
+void whenNoDialogOpen(std::function<void()> action);
 
 }  // namespace DialogSeam

@@ -33,6 +33,10 @@ SignalInterface* SignalInterface::instance() {
     return &hub;
 }
 
+SignalInterface::SignalInterface() {
+    registerApiMetaTypes();
+}
+
 SignalInterface::~SignalInterface() {
     hubDestroyed.store(true);
 }

@@ -27,8 +27,9 @@ Q_DECLARE_METATYPE(CMoruRspUserPasswordUpdateField)
 Q_DECLARE_METATYPE(CMoruRspTenderOfferOrderField)
 Q_DECLARE_METATYPE(CMoruRspWarrantExerciseOrderField)
 
-// Registers every record type above under its own name. Each page also registers the types it
-// receives; registering twice is harmless.
+// Registers every record type above under its own name; the hub does it when it is created, so no
+// record is dropped by a queued connection. Each page also registers the types it receives;
+// registering twice is harmless.
 void registerApiMetaTypes();
 
 // The process-wide hub: the trading library's callbacks emit here from the library's threads, and
@@ -83,6 +84,6 @@ signals:
     void signal_clicketOrder(const QString& code);
 
 private:
-    SignalInterface() = default;
+    SignalInterface();
     Q_DISABLE_COPY(SignalInterface)
 };

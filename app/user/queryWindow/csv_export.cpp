@@ -1,5 +1,6 @@
 #include "user/queryWindow/csv_export.h"
 
+#include <QDebug>
 #include <QTableWidget>
 
 #include "constants.h"
@@ -50,41 +51,63 @@ void appendTableRows(QString& out, const QTableWidget& table, const QList<int>& 
 
 bool Writer::open(const QString& path, const QStringList& titles) {
     mFile.setFileName(path);
+    mFailed = false;
     // Text mode: each line feed becomes the platform's line end.
     if (!mFile.open(QIODevice::WriteOnly | QIODevice::Truncate | QIODevice::Text)) {
         DialogSeam::critical(QStringLiteral("错误"), QStringLiteral("文件打开失败"));
         return false;
     }
-    mFile.write("\xEF\xBB\xBF", 3);
+    if (mFile.write("\xEF\xBB\xBF", 3) != 3) noteFailure();
     write(titles.join(QLatin1Char(',')) + QLatin1Char('\n'));
     return true;
 }
 
 void Writer::write(const QString& text) {
-    mFile.write(text.toUtf8());
+    if (mFailed) return;
+    const QByteArray bytes = text.toUtf8();
+    if (mFile.write(bytes) != bytes.size()) noteFailure();
 }
 
-void Writer::finish() {
+void Writer::noteFailure() {
+    if (!mFailed) qWarning() << "CSV write failed:" << mFile.fileName() << mFile.errorString();
+    mFailed = true;
+}
+
+bool Writer::finish() {
+    // A full disk often shows only when the buffered rest is flushed.
+    if (!mFailed && !mFile.flush()) noteFailure();
     mFile.close();
+    if (!mFailed && mFile.error() != QFileDevice::NoError) noteFailure();
+    if (mFailed) {
+        DialogSeam::critical(QStringLiteral("错误"), QStringLiteral("文件写入失败"));
+        return false;
+    }
     DialogSeam::information(QStringLiteral("成功"), QStringLiteral("文件写入成功"));
+    return true;
+}
+
+bool exportLines(const QStringList& titles, const std::function<int()>& count, const LineWriter& appendLine) {
+    // Empty also when a link loss ended the session while the dialog was open.
+    const QString path = askFileName();
+    if (path.isEmpty()) return false;
+    Writer writer;
+    if (!writer.open(path, titles)) return false;
+    const int lines = count();
+    QString buffer;
+    for (int first = 0; first < lines; first += TABLE_ROWS_PER_CHUNK) {
+        const int end = qMin(lines, first + TABLE_ROWS_PER_CHUNK);
+        for (int i = first; i < end; ++i) appendLine(buffer, i);
+        writer.write(buffer);
+        buffer.resize(0);  // keeps the capacity for the next chunk
+    }
+    return writer.finish();
 }
 
 void exportTable(const QTableWidget& table, const QString& pageName, const QStringList& titles) {
-    const QString path = askFileName();
-    if (path.isEmpty()) return;
-    Writer writer;
-    if (!writer.open(path, exportedTitles(pageName, titles))) return;
-
     const QList<int> columns = exportedColumns(pageName, table.columnCount());
-    const int rows = table.rowCount();
-    QString buffer;
-    buffer.reserve(BUFFER_RESERVE);
-    for (int first = 0; first < rows; first += TABLE_ROWS_PER_CHUNK) {
-        appendTableRows(buffer, table, columns, first, qMin(rows, first + TABLE_ROWS_PER_CHUNK));
-        writer.write(buffer);
-        buffer.resize(0);  // keeps the reserved capacity
-    }
-    writer.finish();
+    exportLines(
+        exportedTitles(pageName, titles), [&table] { return table.rowCount(); },
+        [&](QString& out, int row) { appendTableRows(out, table, columns, row, row + 1); });
 }
 
 }  // namespace CsvExport

@@ -4,6 +4,7 @@
 #include <QList>
 #include <QString>
 #include <QStringList>
+#include <functional>
 
 class QTableWidget;
 
@@ -11,9 +12,7 @@ class QTableWidget;
 // quoted cells, text-mode line ends.
 namespace CsvExport {
 
-// Characters reserved for the text of one export; it is written out in chunks.
-constexpr int BUFFER_RESERVE = 52428800;
-// Rows of the visible-table export between two writes.
+// Data lines between two writes; the text buffer grows to what one such chunk needs and is reused.
 constexpr int TABLE_ROWS_PER_CHUNK = 5000;
 
 // The save dialog; empty when the user cancelled.
@@ -29,16 +28,28 @@ void appendTableRows(QString& out, const QTableWidget& table, const QList<int>& 
                      int endRow);
 
 // One export file: open() writes the byte order mark and the header line, write() appends text,
-// finish() closes the file and reports success. A failed open() has shown its box already.
+// finish() closes the file and tells the user whether everything reached it. A failed open() has
+// shown its box already. After a failed write nothing more is written.
 class Writer {
 public:
     bool open(const QString& path, const QStringList& titles);
     void write(const QString& text);
-    void finish();
+    bool finish();
 
 private:
+    void noteFailure();
+
     QFile mFile;
+    bool mFailed = false;
 };
+
+// Appends data line `index` (cells and line end) to the text.
+using LineWriter = std::function<void(QString& out, int index)>;
+
+// A whole export: the save dialog, the file with the byte order mark and the header line, lines
+// 0 .. count()-1 written in chunks, the closing box. The count is taken once the user has chosen the
+// file, since records may arrive while the dialog is open. Returns false when not all was written.
+bool exportLines(const QStringList& titles, const std::function<int()>& count, const LineWriter& appendLine);
 
 // The visible-table export of a page: dialog, file, rows in display order, boxes.
 void exportTable(const QTableWidget& table, const QString& pageName, const QStringList& titles);
