@@ -1,3 +1,5 @@
+#include <QElapsedTimer>
+#include <QPointer>
 #include <QTcpServer>
 #include <QTcpSocket>
 #include <QTemporaryDir>
@@ -5,8 +7,19 @@
 #include <QtTest>
 #include <algorithm>
 #include <memory>
+#include <vector>
 
+#ifdef Q_OS_UNIX
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <poll.h>
+#include <sys/socket.h>
+#include <unistd.h>
+#endif
+
+#include "captured_log.h"
 #include "quote_frames.h"
+#include "user/queryWindow/query_windows_manager.h"
 #include "user/queryWindow/stockQuotes/quotes_tcp_client.h"
 
 // Fields of the packed record are compared by value: a reference to one may be misaligned.
@@ -48,6 +61,47 @@ public:
     QThread thread;
 };
 
+#ifdef Q_OS_UNIX
+// A loopback listener that never accepts, its backlog full: the system drops further connection
+// requests without an answer, as a host behind a silent firewall does.
+class SilentHost {
+public:
+    ~SilentHost() {
+        for (int fd : mFillers) ::close(fd);
+        if (mListener >= 0) ::close(mListener);
+    }
+
+    // False when the backlog could not be seen to fill within a few connections.
+    bool open() {
+        mListener = ::socket(AF_INET, SOCK_STREAM, 0);
+        sockaddr_in address{};
+        address.sin_family = AF_INET;
+        address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+        socklen_t length = sizeof address;
+        if (mListener < 0 || ::bind(mListener, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0 ||
+            ::listen(mListener, 0) != 0 ||
+            ::getsockname(mListener, reinterpret_cast<sockaddr*>(&address), &length) != 0)
+            return false;
+        port = ntohs(address.sin_port);
+        for (int i = 0; i < 8; ++i) {
+            const int fd = ::socket(AF_INET, SOCK_STREAM | SOCK_NONBLOCK, 0);
+            if (fd < 0) return false;
+            mFillers.push_back(fd);
+            ::connect(fd, reinterpret_cast<sockaddr*>(&address), sizeof address);
+            pollfd wait{fd, POLLOUT, 0};
+            if (::poll(&wait, 1, 300) == 0) return true;  // this one hangs: the backlog is full
+        }
+        return false;
+    }
+
+    quint16 port = 0;
+
+private:
+    int mListener = -1;
+    std::vector<int> mFillers;
+};
+#endif
+
 QStringList capturedLog;
 void captureLog(QtMsgType, const QMessageLogContext&, const QString& message) {
     capturedLog << message;
@@ -70,6 +124,9 @@ private slots:
     void reconnectsAfterServerRestart();
     void printMdInfoWritesEveryItemInOrder();
     void configLinesAreLoggedVerbatim();
+    void deletingTheManagerDuringASilentConnectReturnsAtOnce();
+    void silentConnectGivesUpAfterItsTimeOutAndIsNeverDoubled();
+    void cacheFollowsEveryFrameWhileReadersHoldCopies();
 
 private:
     QTcpSocket* acceptClient();
@@ -308,6 +365,120 @@ void TestQuotesClient::configLinesAreLoggedVerbatim() {
              QStringList(
                  {QStringLiteral("\"ini mSwitch is [0], mPrintMD is [1], ip is[fe80::1%3], port is[9100]\""),
                   QStringLiteral("can not found moru_bot_config.ini file  \"%1\"").arg(absent)}));
+}
+
+void TestQuotesClient::deletingTheManagerDuringASilentConnectReturnsAtOnce() {
+#ifdef Q_OS_UNIX
+    SilentHost host;
+    QVERIFY(host.open());
+    auto* manager = new QueryWindowsManager(nullptr, writeConfig(*dir, 1, host.port));
+    QuotesTcpClient* running = manager->quotesClient();
+    QPointer<QuotesTcpClient> client = running;
+    manager->start();
+    QTRY_VERIFY(running->isConnecting());
+    QTest::qWait(100);  // well into the attempt
+
+    // What a link loss does to the workspace: the GUI thread must not wait out the 30 seconds.
+    QElapsedTimer timer;
+    timer.start();
+    delete manager;
+    QVERIFY2(timer.elapsed() < 1000, qPrintable(QStringLiteral("%1 ms").arg(timer.elapsed())));
+    QVERIFY(client.isNull());
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+#else
+    QSKIP("needs a POSIX socket whose backlog can be filled");
+#endif
+}
+
+void TestQuotesClient::silentConnectGivesUpAfterItsTimeOutAndIsNeverDoubled() {
+#ifdef Q_OS_UNIX
+    SilentHost host;
+    QVERIFY(host.open());
+    CapturedLog::install();
+    {
+        auto* client = new QuotesTcpClient(nullptr, writeConfig(*dir, 1, host.port));
+        client->setConnectTimeout(400);
+        QThread thread;
+        client->moveToThread(&thread);
+        QObject::connect(&thread, &QThread::started, client, &QuotesTcpClient::slot_start);
+        thread.start();
+        QTRY_VERIFY(client->isConnecting());
+        // The 5-second retry arriving while the attempt is still open leaves it alone.
+        QMetaObject::invokeMethod(client, &QuotesTcpClient::slot_reConnect, Qt::QueuedConnection);
+        QTRY_VERIFY(!client->isConnecting());
+        QVERIFY(!client->isConnected());
+        QCOMPARE(CapturedLog::count(QStringLiteral("tcp connect error")), 1);
+
+        // The next retry makes a fresh attempt, which fails the same way.
+        QMetaObject::invokeMethod(client, &QuotesTcpClient::slot_reConnect, Qt::QueuedConnection);
+        QTRY_COMPARE(CapturedLog::count(QStringLiteral("tcp connect error")), 2);
+        client->deleteLater();
+        thread.quit();
+        thread.wait();
+    }
+    // A refused port fails at once, with the same line; a second call then starts a new attempt.
+    const quint16 closedPort = server->serverPort();
+    server->close();
+    {
+        QuotesTcpClient refused(nullptr, writeConfig(*dir, 1, closedPort));
+        CapturedLog::clear();
+        refused.initTcpConnect();
+        QTRY_VERIFY(!refused.isConnecting());
+        QCOMPARE(CapturedLog::texts(), QStringList{QStringLiteral("tcp connect error")});
+        QVERIFY(!refused.isConnected());
+    }
+    CapturedLog::uninstall();
+    const QStringList warnings = CapturedLog::texts().filter(QStringLiteral("QAbstractSocket"));
+    QVERIFY2(warnings.isEmpty(), qPrintable(warnings.join('\n')));
+#else
+    QSKIP("needs a POSIX socket whose backlog can be filled");
+#endif
+}
+
+void TestQuotesClient::cacheFollowsEveryFrameWhileReadersHoldCopies() {
+    QuotesTcpClient client(nullptr, dir->filePath(QStringLiteral("none.ini")));
+    const auto feed = [&client](const QByteArray& bytes) {
+        QCOMPARE(client.ingest(bytes.constData(), bytes.size()), qint64(bytes.size()));
+    };
+    // Enough codes to make the index grow several times.
+    QByteArray bytes;
+    for (int i = 0; i < 5000; ++i)
+        bytes += quoteFrame(QByteArray::number(100000 + i), toGbk(QStringLiteral("平安银行")), i);
+    feed(bytes);
+    const QMap<QString, ClientSecurityMarketDataLevel1> before = client.marketDataMap();
+    QCOMPARE(before.size(), 5000);
+
+    // New prices and a new name while a reader holds its copy: the copy keeps what it saw.
+    feed(quoteFrame("100007", toGbk(QStringLiteral("万科A")), 77.5) +
+         quoteFrame("104999", toGbk(QStringLiteral("平安银行")), 1.25));
+    QCOMPARE(double(before.value(QStringLiteral("100007")).LastPrice), 7.0);
+    QCOMPARE(quoteSecurityName(before.value(QStringLiteral("100007"))), QStringLiteral("平安银行"));
+    QCOMPARE(double(before.value(QStringLiteral("104999")).LastPrice), 4999.0);
+    const ClientSecurityMarketDataLevel1 renamed = client.getMarketData(QStringLiteral("100007"));
+    QCOMPARE(double(renamed.LastPrice), 77.5);
+    QCOMPARE(quoteSecurityName(renamed), QStringLiteral("万科A"));
+    QCOMPARE(double(client.getMarketData(QStringLiteral("104999")).LastPrice), 1.25);
+
+    // Every code still holds its own record after the copy and the growth.
+    const QMap<QString, ClientSecurityMarketDataLevel1> after = client.marketDataMap();
+    QCOMPARE(after.size(), 5000);
+    int i = 0;
+    for (auto it = after.cbegin(); it != after.cend(); ++it, ++i) {
+        QCOMPARE(it.key(), QString::number(100000 + i));
+        QCOMPARE(quoteSecurityId(it.value()), it.key());
+        const double expected = i == 7 ? 77.5 : i == 4999 ? 1.25 : double(i);
+        QCOMPARE(double(it.value().LastPrice), expected);
+    }
+
+    // Bytes behind the code's NUL do not make another code; those behind the name's NUL change nothing.
+    ClientSecurityMarketDataLevel1 noisy = makeQuoteRecord("100007", toGbk(QStringLiteral("万科A")), 8.0);
+    std::memcpy(noisy.SecurityID + 7, "XY", 2);
+    noisy.SecurityName[29] = 'Z';
+    feed(quoteFrame(noisy));
+    QCOMPARE(client.marketDataMap().size(), 5000);
+    const ClientSecurityMarketDataLevel1 latest = client.getMarketData(QStringLiteral("100007"));
+    QCOMPARE(double(latest.LastPrice), 8.0);
+    QCOMPARE(QByteArray(latest.SecurityName, 30), QStringLiteral("万科A").toUtf8().leftJustified(30, '\0'));
 }
 
 QTEST_GUILESS_MAIN(TestQuotesClient)

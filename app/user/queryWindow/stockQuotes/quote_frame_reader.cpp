@@ -23,10 +23,8 @@ QByteArray gbkToUtf8(const char* text, int length) {
     thread_local QHash<QByteArray, QByteArray> converted;
     const QByteArray raw = QByteArray::fromRawData(text, length);
     const auto it = converted.constFind(raw);
-    if (it != converted.constEnd())
-        return it.value();
-    if (converted.size() >= maxRemembered)
-        converted.clear();
+    if (it != converted.constEnd()) return it.value();
+    if (converted.size() >= maxRemembered) converted.clear();
     const QByteArray utf8 = wireCodec()->toUnicode(text, length).toUtf8();
     converted.insert(QByteArray(text, length), utf8);
     return utf8;
@@ -63,30 +61,10 @@ void convertSecurityNameToUtf8(ClientSecurityMarketDataLevel1& record) {
 }
 
 QuoteFrameReadResult readQuoteFrames(const char* data, qint64 length, const QuoteRecordSink& sink) {
-    QuoteFrameReadResult result;
-    if (data == nullptr || length < QUOTE_FRAME_SIZE) return result;
-
-    // Whole frames present when we started; skipped groups do not count towards them.
-    const qint64 wanted = length / QUOTE_FRAME_SIZE;
-    qint64 pos = 0;
-    while (result.records < wanted && length - pos >= QUOTE_HEADER_SIZE) {
-        ClientSecurityMarketDataLevel1Header header;
-        std::memcpy(&header, data + pos, sizeof header);
-        if (header.MsgType != QUOTE_MSG_TYPE_LEVEL1) {
-            pos += QUOTE_HEADER_SIZE;
-            ++result.skippedGroups;
-            continue;
-        }
-        if (length - pos < QUOTE_FRAME_SIZE) break;  // the header waits for its record
-
+    return walkQuoteFrames(data, length, [&sink](const char* wire) {
         ClientSecurityMarketDataLevel1 record;
-        std::memcpy(&record, data + pos + QUOTE_HEADER_SIZE, sizeof record);
-        pos += QUOTE_FRAME_SIZE;
-        ++result.records;
-
+        std::memcpy(&record, wire, sizeof record);
         convertSecurityNameToUtf8(record);
         if (sink) sink(quoteSecurityId(record), record);
-    }
-    result.consumed = pos;
-    return result;
+    });
 }

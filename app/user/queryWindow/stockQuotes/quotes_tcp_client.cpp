@@ -7,17 +7,21 @@
 #include <QSettings>
 #include <QTcpSocket>
 #include <QTimer>
+#include <QVector>
 
 #include "constants.h"
 #include "quote_frame_reader.h"
 
-namespace {
-constexpr int CONNECT_TIMEOUT_MS = 30000;
-}
-
 QuotesTcpClient::QuotesTcpClient(QObject* parent, const QString& configPath)
-    : QObject(parent), mConfigPath(configPath), mSocket(new QTcpSocket(this)) {
+    : QObject(parent),
+      mConfigPath(configPath),
+      mSocket(new QTcpSocket(this)),
+      mConnectTimer(new QTimer(this)) {
     qRegisterMetaType<ClientSecurityMarketDataLevel1>("ClientSecurityMarketDataLevel1");
+    mConnectTimer->setSingleShot(true);
+    connect(mConnectTimer, &QTimer::timeout, this, &QuotesTcpClient::slot_connectTimeout);
+    connect(mSocket, &QTcpSocket::connected, this, &QuotesTcpClient::slot_connected);
+    connect(mSocket, &QAbstractSocket::errorOccurred, this, &QuotesTcpClient::slot_connectError);
     readConfig();
 }
 
@@ -53,19 +57,44 @@ void QuotesTcpClient::slot_start() {
 }
 
 void QuotesTcpClient::initTcpConnect() {
+    // A host that drops packets keeps an attempt open for the whole time-out; the 5-second retry
+    // must not start a second one meanwhile.
+    if (mConnecting || mConnected) return;
+    mConnecting = true;
+    // Waiting in the event loop rather than in waitForConnected: quitting the thread must not
+    // wait for the time-out.
+    mConnectTimer->start(mConnectTimeoutMs);
+    // A refusal can be reported from inside this call.
     mSocket->connectToHost(ip, static_cast<quint16>(port), QIODevice::ReadWrite,
                            QAbstractSocket::AnyIPProtocol);
-    mConnected = mSocket->waitForConnected(CONNECT_TIMEOUT_MS);
-    if (!mConnected) {
-        qWarning() << "tcp connect error";
-        // Back to the unconnected state, or the next attempt would be refused as still in progress.
-        mSocket->abort();
-        return;
-    }
+}
+
+void QuotesTcpClient::slot_connected() {
+    if (!mConnecting) return;
+    mConnecting = false;
+    mConnectTimer->stop();
+    mConnected = true;
     qInfo() << "connect success";
     connect(mSocket, &QTcpSocket::readyRead, this, &QuotesTcpClient::slot_read, Qt::UniqueConnection);
     connect(mSocket, &QTcpSocket::disconnected, this, &QuotesTcpClient::slot_disconnect,
             Qt::UniqueConnection);
+}
+
+void QuotesTcpClient::slot_connectError() {
+    // Errors of an established link end in disconnected(), which slot_disconnect handles.
+    if (mConnecting) failConnectAttempt();
+}
+
+void QuotesTcpClient::slot_connectTimeout() {
+    if (mConnecting) failConnectAttempt();
+}
+
+void QuotesTcpClient::failConnectAttempt() {
+    mConnecting = false;
+    mConnectTimer->stop();
+    qWarning() << "tcp connect error";
+    // Back to the unconnected state, or the next attempt would be refused as still in progress.
+    if (mSocket->state() != QAbstractSocket::UnconnectedState) mSocket->abort();
 }
 
 void QuotesTcpClient::slot_reConnect() {
@@ -95,15 +124,52 @@ void QuotesTcpClient::slot_read() {
 }
 
 qint64 QuotesTcpClient::ingest(const char* data, qint64 length) {
-    const QuoteFrameReadResult result = readQuoteFrames(
-        data, length, [this](const QString& code, const ClientSecurityMarketDataLevel1& record) {
-            {
-                QMutexLocker lock(&mMarketDataMutex);
-                mMarketData.insert(code, record);
-            }
-            printMdInfo(record);
+    QVector<ClientSecurityMarketDataLevel1> toPrint;
+    QuoteFrameReadResult result;
+    {
+        // One lock for the slice: a reader waits for at most one readyRead's worth of frames.
+        QMutexLocker lock(&mMarketDataMutex);
+        // A reader's copy shares the nodes; take our own before writing through the index.
+        if (!mMarketData.isDetached()) {
+            mMarketData.detach();
+            mIndex.relink(mMarketData);
+        }
+        result = walkQuoteFrames(data, length, [&](const char* wire) {
+            const ClientSecurityMarketDataLevel1& stored = storeRecord(wire);
+            if (mPrintMD != 0) toPrint.append(stored);
         });
+    }
+    // Logging takes the log lock; readers of the cache need not wait for it.
+    for (const ClientSecurityMarketDataLevel1& record : toPrint) printMdInfo(record);
     return result.consumed;
+}
+
+const ClientSecurityMarketDataLevel1& QuotesTcpClient::storeRecord(const char* wire) {
+    char code[QuoteCacheIndex::CODE_WIDTH];
+    QuoteCacheIndex::normalizeCode(wire + offsetof(ClientSecurityMarketDataLevel1, SecurityID), code);
+    const char* wireName = wire + offsetof(ClientSecurityMarketDataLevel1, SecurityName);
+    QuoteCacheIndex::Entry* entry = mIndex.find(code);
+    ClientSecurityMarketDataLevel1* record;
+    if (entry) {
+        record = entry->record;
+        std::memcpy(record, wire, sizeof *record);
+    } else {
+        ClientSecurityMarketDataLevel1 fresh;
+        std::memcpy(&fresh, wire, sizeof fresh);
+        auto it = mMarketData.insert(quoteSecurityId(fresh), fresh);
+        record = &it.value();
+        entry = mIndex.insert(code, record);
+    }
+    // The name as sent is compared whole, so a change behind its NUL only costs a conversion.
+    if (entry->named && std::memcmp(entry->wireName, wireName, sizeof entry->wireName) == 0) {
+        std::memcpy(record->SecurityName, entry->cachedName, sizeof entry->cachedName);
+        return *record;
+    }
+    convertSecurityNameToUtf8(*record);
+    std::memcpy(entry->wireName, wireName, sizeof entry->wireName);
+    std::memcpy(entry->cachedName, record->SecurityName, sizeof entry->cachedName);
+    entry->named = true;
+    return *record;
 }
 
 ClientSecurityMarketDataLevel1 QuotesTcpClient::getMarketData(const QString& securityId) const {

@@ -7,6 +7,7 @@
 #include <atomic>
 
 #include "market_data_level1.h"
+#include "quote_cache_index.h"
 
 class QTcpSocket;
 class QTimer;
@@ -21,6 +22,8 @@ public:
     ~QuotesTcpClient() override;
 
     void readConfig();
+    // Starts one connection attempt unless one is under way; it ends on its own, at the latest after
+    // the connect time-out, so the thread's event loop is never blocked by it.
     void initTcpConnect();
     void printMdInfo(const ClientSecurityMarketDataLevel1& record);
 
@@ -32,6 +35,9 @@ public:
     qint64 ingest(const char* data, qint64 length);
 
     bool isConnected() const { return mConnected; }
+    bool isConnecting() const { return mConnecting; }
+    // 30 seconds unless a test needs a shorter wait; takes effect at the next attempt.
+    void setConnectTimeout(int milliseconds) { mConnectTimeoutMs = milliseconds; }
     int quoteSwitch() const { return mSwitch; }
     QString host() const { return ip; }
     int serverPort() const { return port; }
@@ -45,7 +51,16 @@ public slots:
     void slot_disconnect();
     void slot_reConnect();
 
+private slots:
+    void slot_connected();
+    void slot_connectError();
+    void slot_connectTimeout();
+
 private:
+    void failConnectAttempt();
+    // Files one wire record into the cache and returns it as stored; the cache lock is held.
+    const ClientSecurityMarketDataLevel1& storeRecord(const char* wire);
+
     QString ip;
     int port = 0;
     int mSwitch = 0;
@@ -54,8 +69,12 @@ private:
     QString mConfigPath;
     QTcpSocket* mSocket = nullptr;
     std::atomic_bool mConnected{false};  // also read by other threads through isConnected()
+    std::atomic_bool mConnecting{false};
+    QTimer* mConnectTimer = nullptr;
+    int mConnectTimeoutMs = 30000;
 
     QMap<QString, ClientSecurityMarketDataLevel1> mMarketData;
+    QuoteCacheIndex mIndex;  // into mMarketData's nodes; both under the lock
     mutable QMutex mMarketDataMutex;
 
     int mHeaderSize = 4;
