@@ -30,6 +30,29 @@ void feedCodes(QuotesTcpClient& client, int first, int count, int step = 1) {
     feed(client, bytes);
 }
 
+// The first and last rows the table shows now.
+QPair<int, int> rowsOnScreen(const QTableWidget* table) {
+    const int first = table->rowAt(0);
+    const int last = table->rowAt(table->viewport()->height() - 1);
+    return {first, last < 0 ? table->rowCount() - 1 : last};
+}
+
+// Every row on screen has its "下单" button, and the button opens the code its row shows.
+bool everyRowOnScreenOrders(StockQuotesWidget& page) {
+    QSignalSpy spy(SignalInterface::instance(), &SignalInterface::signal_clicketOrder);
+    const QTableWidget* table = page.tableWidget();
+    const QPair<int, int> shown = rowsOnScreen(table);
+    if (shown.first < 0) return false;
+    for (int r = shown.first; r <= shown.second; ++r) {
+        MyPushButton* button = page.orderButton(r);
+        if (!button || button->text() != QStringLiteral("下单")) return false;
+        button->click();
+        if (spy.size() != r - shown.first + 1 || spy.last().at(0).toString() != table->item(r, 0)->text())
+            return false;
+    }
+    return true;
+}
+
 }  // namespace
 
 class TestStockQuotes : public QObject {
@@ -42,6 +65,8 @@ private slots:
     void showsTheLowestCodesUpToTheRowCap();
     void insertedCodeShiftsRowsAndEveryButtonNamesItsRow();
     void searchScrollsToTheCodeAndClearEmptiesTheInput();
+    void searchForACodePushedPastTheLastRowGoesToTop();
+    void refreshKeepsFocusAndTheClickInProgress();
     void csvExportMatchesTheExpectedFile();
 
 private:
@@ -88,17 +113,27 @@ void TestStockQuotes::showsTheLowestCodesUpToTheRowCap() {
 
     QTableWidget* table = page->tableWidget();
     QCOMPARE(table->rowCount(), StockQuotesWidget::MAX_ROWS);
-    for (int r = 0; r < table->rowCount(); ++r) {
-        QCOMPARE(table->item(r, 0)->text(), codeOf(100000 + r));
-        QVERIFY(page->orderButton(r));
-    }
+    for (int r = 0; r < table->rowCount(); ++r) QCOMPARE(table->item(r, 0)->text(), codeOf(100000 + r));
     QCOMPARE(table->item(4095, 1)->text(), QStringLiteral("浦发银行"));
     // Row 0 carries 10.0 and the test record's derived prices, 3 decimals each.
     const QStringList expected = {
         QStringLiteral("10.000"), QStringLiteral("9.900"), QStringLiteral("10.200"), QStringLiteral("9.700"),
         QStringLiteral("11.000"), QStringLiteral("9.000"), QStringLiteral("9.950")};
     for (int c = 2; c <= 8; ++c) QCOMPARE(table->item(0, c)->text(), expected[c - 2]);
-    QCOMPARE(page->orderButton(0)->text(), QStringLiteral("下单"));
+
+    // Wherever the user scrolls, every row on screen has its button for its own code.
+    QScrollBar* bar = table->verticalScrollBar();
+    QTRY_VERIFY(bar->maximum() > 4000);
+    for (int value = 0;; value = qMin(bar->maximum(), value + bar->pageStep())) {
+        bar->setValue(value);
+        QVERIFY2(everyRowOnScreenOrders(*page), qPrintable(QStringLiteral("at row %1").arg(value)));
+        if (value == bar->maximum()) break;
+    }
+    // So does a taller window.
+    bar->setValue(1000);
+    page->resize(900, 1600);
+    QTRY_VERIFY(rowsOnScreen(table).second - rowsOnScreen(table).first > 40);
+    QVERIFY(everyRowOnScreenOrders(*page));
 }
 
 void TestStockQuotes::insertedCodeShiftsRowsAndEveryButtonNamesItsRow() {
@@ -107,7 +142,8 @@ void TestStockQuotes::insertedCodeShiftsRowsAndEveryButtonNamesItsRow() {
     page->slot_releaseData();
     QCOMPARE(page->tableWidget()->rowCount(), 50);
     QList<MyPushButton*> before;
-    for (int r = 0; r < 50; ++r) before << page->orderButton(r);
+    for (int r = 0; r < 50; ++r) before << page->orderButton(r);  // null for rows not yet on screen
+    QVERIFY(before.first());
 
     feedCodes(*client, 151, 1);  // sorts between rows 25 (000150) and 26 (000152)
     page->slot_releaseData();
@@ -116,12 +152,14 @@ void TestStockQuotes::insertedCodeShiftsRowsAndEveryButtonNamesItsRow() {
     QCOMPARE(table->item(26, 0)->text(), QStringLiteral("000151"));
     QCOMPARE(table->item(27, 0)->text(), QStringLiteral("000152"));
 
-    // Rows above the insertion keep their buttons; the rows whose code changed got new ones.
-    for (int r = 0; r <= 25; ++r) QCOMPARE(page->orderButton(r), before[r]);
-    for (int r = 26; r < 50; ++r) QVERIFY(page->orderButton(r) != before[r]);
-
+    // Buttons stay with their rows, whose new codes they now open: none is swapped under the pointer.
+    for (int r = 0; r < 50; ++r) {
+        if (before[r]) QCOMPARE(page->orderButton(r), before[r]);
+    }
     QSignalSpy spy(SignalInterface::instance(), &SignalInterface::signal_clicketOrder);
     for (int r = 0; r < table->rowCount(); ++r) {
+        table->scrollToItem(table->item(r, 0));
+        QVERIFY(page->orderButton(r));
         page->orderButton(r)->click();
         QCOMPARE(spy.size(), r + 1);
         QCOMPARE(spy.last().at(0).toString(), table->item(r, 0)->text());
@@ -150,6 +188,61 @@ void TestStockQuotes::searchScrollsToTheCodeAndClearEmptiesTheInput() {
 
     page->clearButton()->click();
     QVERIFY(page->codeEdit()->text().isEmpty());
+}
+
+void TestStockQuotes::searchForACodePushedPastTheLastRowGoesToTop() {
+    feedCodes(*client, 200000, StockQuotesWidget::MAX_ROWS);
+    page->setQuotesClient(client.get());
+    page->slot_releaseData();
+    QScrollBar* bar = page->tableWidget()->verticalScrollBar();
+    QTRY_VERIFY(bar->maximum() > 4000);
+    page->codeEdit()->setText(codeOf(200100));
+    page->searchButton()->click();
+    QCOMPARE(bar->value(), 100);
+
+    // A code that sorts first pushes the highest one off the table.
+    feedCodes(*client, 199999, 1);
+    page->slot_releaseData();
+    QTableWidget* table = page->tableWidget();
+    QCOMPARE(table->rowCount(), StockQuotesWidget::MAX_ROWS);
+    QCOMPARE(table->item(0, 0)->text(), codeOf(199999));
+    QCOMPARE(table->item(4095, 0)->text(), codeOf(204094));
+
+    // The code no longer shown is like an unknown one; the others are found on their new rows.
+    page->codeEdit()->setText(codeOf(204095));
+    page->searchButton()->click();
+    QCOMPARE(bar->value(), 0);
+    page->codeEdit()->setText(codeOf(200100));
+    page->searchButton()->click();
+    QCOMPARE(bar->value(), 101);
+}
+
+void TestStockQuotes::refreshKeepsFocusAndTheClickInProgress() {
+    feedCodes(*client, 10, 30);
+    page->setQuotesClient(client.get());
+    page->slot_releaseData();
+    page->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(page.get()));
+
+    MyPushButton* button = page->orderButton(2);
+    QVERIFY(button);
+    QSignalSpy spy(SignalInterface::instance(), &SignalInterface::signal_clicketOrder);
+    const QPoint centre = button->rect().center();
+    QTest::mousePress(button, Qt::LeftButton, Qt::NoModifier, centre);
+    QVERIFY(button->isDown());
+    QCOMPARE(QApplication::focusWidget(), button);
+
+    // While the button is held, a code that sorts first moves every code down one row.
+    feedCodes(*client, 1, 1);
+    page->slot_releaseData();
+    QCOMPARE(QApplication::focusWidget(), button);
+    QVERIFY(button->isDown());
+    QTest::mouseRelease(button, Qt::LeftButton, Qt::NoModifier, centre);
+
+    // The click completes, on the code its row shows by then.
+    QCOMPARE(spy.size(), 1);
+    QCOMPARE(page->tableWidget()->item(2, 0)->text(), codeOf(11));
+    QCOMPARE(spy.at(0).at(0).toString(), codeOf(11));
 }
 
 void TestStockQuotes::csvExportMatchesTheExpectedFile() {

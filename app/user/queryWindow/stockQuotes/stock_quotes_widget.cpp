@@ -1,5 +1,6 @@
 #include "user/queryWindow/stockQuotes/stock_quotes_widget.h"
 
+#include <QEvent>
 #include <QHBoxLayout>
 #include <QScrollBar>
 #include <QTimer>
@@ -34,10 +35,18 @@ StockQuotesWidget::StockQuotesWidget(QWidget* parent)
 
     connect(mSearchButton, &QPushButton::clicked, this, &StockQuotesWidget::slot_checkClicked);
     connect(mClearButton, &QPushButton::clicked, this, &StockQuotesWidget::slot_clearClicked);
+
+    // Buttons are made as their rows come on screen: placing thousands at once freezes the window.
+    connect(tableWidget()->verticalScrollBar(), &QScrollBar::valueChanged, this,
+            &StockQuotesWidget::placeVisibleButtons);
+    tableWidget()->viewport()->installEventFilter(this);
 }
 
 StockQuotesWidget::~StockQuotesWidget() {
     delete mRefreshTimer;  // made without parent
+    // The table outlives this part of the page while the base class tears it down.
+    tableWidget()->viewport()->removeEventFilter(this);
+    disconnect(tableWidget()->verticalScrollBar(), nullptr, this, nullptr);
 }
 
 void StockQuotesWidget::setQuotesClient(QuotesTcpClient* client) {
@@ -57,48 +66,82 @@ MyPushButton* StockQuotesWidget::orderButton(int row) const {
     return cell ? cell->findChild<MyPushButton*>() : nullptr;
 }
 
+bool StockQuotesWidget::eventFilter(QObject* watched, QEvent* event) {
+    // A taller table or a first show brings rows on screen that have no button yet.
+    if (watched == tableWidget()->viewport() &&
+        (event->type() == QEvent::Resize || event->type() == QEvent::Show))
+        placeVisibleButtons();
+    return QueryWindow::eventFilter(watched, event);
+}
+
 void StockQuotesWidget::slot_releaseData() {
     if (!mQuotesClient) return;
     const QMap<QString, ClientSecurityMarketDataLevel1> quotes = mQuotesClient->marketDataMap();
     BaseTableWidget* table = tableWidget();
     const int rows = qMin(quotes.size(), MAX_ROWS);
+    if (rows < table->rowCount()) forgetButtonsFrom(rows);
     if (rows != table->rowCount()) table->setRowCount(rows);
 
-    // Cell widgets placed on a hidden viewport skip the geometry and clipping work of visible ones;
-    // the viewport is shown again before anything is painted.
-    QWidget* viewport = table->viewport();
-    const bool viewportWasVisible = viewport->isVisible();
-    bool viewportHidden = false;
+    bool codesMoved = rows != mRowCount;
     int row = 0;
     for (auto it = quotes.cbegin(); it != quotes.cend() && row < rows; ++it, ++row) {
         const ClientSecurityMarketDataLevel1& q = it.value();
-        const QString code = it.key();
-        const QTableWidgetItem* shown = table->item(row, CodeColumn);
-        // A row whose code changed gets its own button, so every button keeps naming its row's code.
-        const bool newButton = !shown || shown->text() != code;
-
-        mCodeToRow.insert(code, row);
-        table->setItem(row, CodeColumn, new QTableWidgetItem(code));
-        table->setItem(row, NameColumn, new QTableWidgetItem(quoteSecurityName(q)));
+        codesMoved |= setCellText(row, CodeColumn, it.key());
+        setCellText(row, NameColumn, quoteSecurityName(q));
         const double prices[7] = {q.LastPrice,       q.OpenPrice,       q.HighPrice,    q.LowPrice,
                                   q.UpperLimitPrice, q.LowerLimitPrice, q.PreClosePrice};
-        for (int i = 0; i < 7; ++i) table->setItem(row, 2 + i, new QTableWidgetItem(priceText(prices[i])));
-        if (newButton) {
-            if (viewportWasVisible && !viewportHidden) {
-                viewport->hide();
-                viewportHidden = true;
-            }
-            placeOrderButton(row);
-        }
+        for (int i = 0; i < 7; ++i) setCellText(row, 2 + i, priceText(prices[i]));
     }
-    if (viewportHidden) viewport->show();
+    // Only codes shown are found: one pushed past the last row must not lead to the row of another.
+    if (codesMoved) {
+        mCodeToRow.clear();
+        row = 0;
+        for (auto it = quotes.cbegin(); it != quotes.cend() && row < rows; ++it, ++row)
+            mCodeToRow.insert(it.key(), row);
+    }
     mRowCount = rows;
+    placeVisibleButtons();
+}
+
+bool StockQuotesWidget::setCellText(int row, int column, const QString& text) {
+    // Items are rewritten in place: an unchanged text costs a comparison and repaints nothing.
+    BaseTableWidget* table = tableWidget();
+    if (QTableWidgetItem* shown = table->item(row, column)) {
+        if (shown->text() == text) return false;
+        shown->setText(text);
+        return true;
+    }
+    table->setItem(row, column, new QTableWidgetItem(text));
+    return true;
+}
+
+void StockQuotesWidget::placeVisibleButtons() {
+    BaseTableWidget* table = tableWidget();
+    const int rows = table->rowCount();
+    if (rows == 0) return;
+    int first = table->rowAt(0);
+    int last = table->rowAt(table->viewport()->height() - 1);
+    if (first < 0) first = 0;
+    if (last < 0) last = rows - 1;
+    // A page ahead either way, so a scroll by a page lands on rows that are ready.
+    const int page = last - first + 1;
+    first = qMax(0, first - page);
+    last = qMin(rows - 1, last + page);
+    for (int r = first; r <= last; ++r) {
+        if (!table->cellWidget(r, ButtonColumn)) placeOrderButton(r);
+    }
+}
+
+void StockQuotesWidget::forgetButtonsFrom(int row) {
+    for (auto it = mButtonToRow.begin(); it != mButtonToRow.end();) {
+        if (it.value() >= row)
+            it = mButtonToRow.erase(it);  // the table deletes the cell with its row
+        else
+            ++it;
+    }
 }
 
 void StockQuotesWidget::placeOrderButton(int row) {
-    if (MyPushButton* old = orderButton(row))
-        mButtonToRow.remove(old);  // the old cell widget is deleted by the table
-
     // Made on the viewport, so the table's style sheet reaches the button once, not again on reparenting.
     auto* cell = new QWidget(tableWidget()->viewport());
     auto* layout = new QHBoxLayout(cell);

@@ -10,7 +10,9 @@ class QTimer;
 class QuotesTcpClient;
 
 // The "股票行情" page: one row per cached security, refreshed every second, a "下单" button per
-// row and a search that scrolls to a code.
+// row and a search that scrolls to a code. A row's button is made when the row first comes on
+// screen and stays with that row for good: a click opens the code the row shows at that moment,
+// and a refresh never takes a button away from under the pointer or the keyboard focus.
 class StockQuotesWidget : public QueryWindow {
     Q_OBJECT
 public:
@@ -29,6 +31,7 @@ public:
     MyLineEdit* codeEdit() const { return mCodeEdit; }
     MyPushButton* searchButton() const { return mSearchButton; }
     MyPushButton* clearButton() const { return mClearButton; }
+    // The row's "下单" button; null while the row has not yet been on screen.
     MyPushButton* orderButton(int row) const;
 
 public slots:
@@ -37,8 +40,17 @@ public slots:
     void slot_clickOrder();
     void slot_releaseData();
 
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private slots:
+    void placeVisibleButtons();
+
 private:
+    // Writes a cell's text; true when it changed.
+    bool setCellText(int row, int column, const QString& text);
     void placeOrderButton(int row);
+    void forgetButtonsFrom(int row);
 
     MyLineEdit* mCodeEdit;
     MyPushButton* mClearButton;
