@@ -1,5 +1,7 @@
 #include <QSignalSpy>
+#include <QStyleOptionHeader>
 #include <QTableWidget>
+#include <QTextLayout>
 #include <QtTest>
 
 #include "basicControl/base_table_widget.h"
@@ -115,6 +117,36 @@ private slots:
         QCOMPARE(table.horizontalHeaderItem(2)->text(), QStringLiteral("c"));
         QCOMPARE(table.editTriggers(), QAbstractItemView::NoEditTriggers);
         QCOMPARE(table.horizontalHeader()->height(), 23);
+    }
+
+    void headerTitlesFitTheirSections() {
+        BaseTableWidget table;
+        table.initTableHeader(QUOTE_HEADERS.size(), QUOTE_HEADERS);
+        table.resize(900, 200);
+        table.show();
+        QHeaderView* header = table.horizontalHeader();
+        QCOMPARE(header->height(), 23);
+        QCOMPARE(header->font().pixelSize(), 12);
+        for (int i = 0; i < QUOTE_HEADERS.size(); ++i) {
+            const QString title = QUOTE_HEADERS.at(i);
+            // The room the style leaves for the title, beside the height of the title as laid out
+            // with whatever fallback font draws its characters.
+            QStyleOptionHeader option;
+            option.initFrom(header);
+            option.rect = QRect(0, 0, header->sectionSize(i), header->height());
+            option.section = i;
+            option.text = title;
+            const QRect room = header->style()->subElementRect(QStyle::SE_HeaderLabel, &option, header);
+            QTextLayout layout(title, header->font());
+            layout.beginLayout();
+            const QTextLine line = layout.createLine();
+            layout.endLayout();
+            QVERIFY2(room.height() >= qCeil(line.height()),
+                     qPrintable(QStringLiteral("%1: %2 px of room for %3 px")
+                                    .arg(title)
+                                    .arg(room.height())
+                                    .arg(line.height())));
+        }
     }
 
     void buttonStylesDifferOnlyInColourAndSize() {
