@@ -3,7 +3,9 @@
 #include <QCoreApplication>
 #include <QDebug>
 #include <QFile>
+#include <QLibraryInfo>
 #include <QTextStream>
+#include <QTranslator>
 
 #include "constants.h"
 #include "log_handler.h"
@@ -30,4 +32,19 @@ void prepareApplication() {
     qInstallMessageHandler(logMessageHandler);
     installCrashDumpHandler();
     QCoreApplication::setApplicationName(APP_NAME);
+}
+
+bool installQtChineseTranslation(const QString& directory) {
+    const QString folder =
+        directory.isEmpty() ? QLibraryInfo::location(QLibraryInfo::TranslationsPath) : directory;
+    // The exact file: a looser lookup could settle for another language's catalogue.
+    const QString path = folder + QStringLiteral("/qtbase_zh_CN.qm");
+    auto* translator = new QTranslator(QCoreApplication::instance());
+    if (!QFile::exists(path) || !translator->load(path)) {
+        delete translator;
+        qWarning() << "can not load Qt translation" << path;
+        return false;
+    }
+    QCoreApplication::installTranslator(translator);
+    return true;
 }

@@ -6,6 +6,7 @@
 int main(int argc, char* argv[]) {
     QApplication app(argc, argv);
     prepareApplication();
+    installQtChineseTranslation();
 
     MainWindow window;
     window.show();

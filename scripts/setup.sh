@@ -5,7 +5,7 @@ SUDO=""
 if [ "$(id -u)" -ne 0 ]; then SUDO="sudo"; fi
 packages=(
     build-essential cmake git pkg-config
-    qtbase5-dev libqt5svg5-dev
+    qtbase5-dev libqt5svg5-dev qttranslations5-l10n
     libasio-dev
     clang libclang-rt-14-dev llvm-14
     xvfb xauth x11-apps imagemagick
