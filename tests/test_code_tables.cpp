@@ -101,6 +101,53 @@ private slots:
         QCOMPARE(CapturedLog::count(kOpenWarning), 0);
     }
 
+    void shippedTableLeavesMarketRowsToTheMarket() {
+        // A Shanghai login loads the shipped table; a Shenzhen login later in the same process keeps
+        // it, and every row must still read as the market of the moment names it.
+        RspConvertConfig* convert = RspConvertConfig::instance();
+        convert->setFilePath(QStringLiteral(MORU_SOURCE_DIR "/app/config/defaults/rsp_convert.json"));
+        currentMarket = '1';
+        QCOMPARE(convert->readRspJson(), 0);
+
+        struct Row {
+            int type;
+            QString sh, sz;
+        };
+        const auto both = [](int type, const QString& text) { return Row{type, text, text}; };
+        const auto none = [](int type) { return QString(QChar(type)); };
+        const Row rows[] = {
+            both(1, QStringLiteral("股票")),
+            both(2, QStringLiteral("基金")),
+            both(3, QStringLiteral("可转债券")),
+            both(4, QStringLiteral("新股")),
+            both(5, QStringLiteral("配股")),
+            both(6, QStringLiteral("新债申购")),
+            both(7, QStringLiteral("配债")),
+            {8, QStringLiteral("科创板"), QStringLiteral("核准制创业板")},
+            {9, QStringLiteral("科创板新股申购"), QStringLiteral("核准制创业板申购")},
+            {10, QStringLiteral("科创板配股"), QStringLiteral("核准制创业板配股")},
+            {11, QStringLiteral("非交易类型"), none(11)},
+            {14, none(14), QStringLiteral("注册制创业板")},
+            {15, none(15), QStringLiteral("注册制创业板申购")},
+            {16, none(16), QStringLiteral("注册制创业板配股")},
+            both(17, QStringLiteral("逆回购")),
+            both(18, QStringLiteral("ETF基金")),
+            both(19, QStringLiteral("货币ETF基金")),
+            both(20, QStringLiteral("国债ETF基金")),
+            both(21, QStringLiteral("主板CDR")),
+            {22, QStringLiteral("科创板CDR"), QStringLiteral("创业板CDR")},
+            both(23, QStringLiteral("LOF基金")),
+            both(24, QStringLiteral("封闭式基金")),
+            both(27, QStringLiteral("权证")),
+        };
+        for (const char market : {'1', '2', '1'}) {
+            currentMarket = market;
+            for (const Row& row : rows)
+                QCOMPARE(convert->TMoruSecuritiesTypeConvert(uchar(row.type)),
+                         market == '1' ? row.sh : row.sz);
+        }
+    }
+
     void fixedTables() {
         const QPair<char, QString> orderTypes[] = {{'1', QStringLiteral("对手方最优剩余转限价")},
                                                    {'2', QStringLiteral("限价")},

@@ -1,5 +1,6 @@
 #include <QFile>
 #include <QTemporaryDir>
+#include <QTextCodec>
 #include <QtTest>
 #include <cstring>
 
@@ -73,6 +74,37 @@ private slots:
         const QByteArray cut = kGbkWrongPassword.left(kGbkWrongPassword.size() - 1);
         QCOMPARE(ErrorMsg::detectEncoding(cut), QStringLiteral("GBK"));
         QVERIFY(ErrorMsg::decodeCounterText(cut).startsWith(QStringLiteral("密码错")));
+    }
+
+    void strictDetectionReachesEveryAnswer() {
+        // Bytes, the detected encoding, and the text they decode to.
+        const struct {
+            QByteArray bytes;
+            QString encoding;
+            QString text;
+        } rows[] = {
+            // Four-byte sequences exist only in GB18030, alone or among two-byte characters.
+            {"\x81\x30\x81\x30", QStringLiteral("GB18030"), QString(QChar(0x80))},
+            {"\x94\x39\xFC\x36", QStringLiteral("GB18030"), QString::fromUcs4(U"\U0001F600")},
+            {kGbkWrongPassword + "\x94\x39\xFC\x36", QStringLiteral("GB18030"),
+             QStringLiteral("密码错误") + QString::fromUcs4(U"\U0001F600")},
+            // A four-byte character cut by the end of a full field: the codec has the last word on it.
+            {"\xC3\xDC\x81\x30", QStringLiteral("GB18030"),
+             QTextCodec::codecForName("GB18030")->toUnicode("\xC3\xDC\x81\x30")},
+            // Bytes that no double-byte encoding uses, a lead byte before a blank, an unassigned
+            // four-byte code.
+            {"\xFF", QStringLiteral("Unknown"), QString()},
+            {"ok\x80", QStringLiteral("Unknown"), QString()},
+            {"\xC3\x20\xDC", QStringLiteral("Unknown"), QString()},
+            {"\x84\x31\xA5\x30", QStringLiteral("Unknown"), QString()},
+        };
+        for (const auto& row : rows) {
+            QCOMPARE(ErrorMsg::detectEncoding(row.bytes), row.encoding);
+            // Unknown text goes through the local 8-bit decoding, whatever that makes of it.
+            const QString expected =
+                row.encoding == QStringLiteral("Unknown") ? QString::fromLocal8Bit(row.bytes) : row.text;
+            QCOMPARE(ErrorMsg::decodeCounterText(row.bytes), expected);
+        }
     }
 
     void decoding() {

@@ -44,13 +44,47 @@ bool isWellFormedUtf8(const QByteArray& text) {
     return true;
 }
 
-bool decodesCleanly(const char* codecName, const QByteArray& text) {
+enum class DoubleByte { Gbk, Gb18030, Big5 };
+
+bool inRange(uchar b, uchar low, uchar high) {
+    return b >= low && b <= high;
+}
+
+// Length of the well-formed character at text[i], 0 when it is malformed, or -1 when it is cut off
+// by the end of the text (a full field can split its last character).
+int characterLength(const QByteArray& text, int i, DoubleByte kind) {
+    const int left = text.size() - i;
+    const uchar lead = uchar(text.at(i));
+    if (lead < 0x80) return 1;
+    if (!inRange(lead, 0x81, 0xFE)) return 0;  // 0x80 and 0xFF stand for nothing
+    if (left < 2) return -1;
+    const uchar second = uchar(text.at(i + 1));
+    if (kind == DoubleByte::Big5) return inRange(second, 0x40, 0x7E) || inRange(second, 0xA1, 0xFE) ? 2 : 0;
+    if (inRange(second, 0x40, 0x7E) || inRange(second, 0x80, 0xFE)) return 2;
+    if (kind == DoubleByte::Gb18030 && inRange(second, 0x30, 0x39)) {
+        if (left < 3) return -1;
+        if (!inRange(uchar(text.at(i + 2)), 0x81, 0xFE)) return 0;
+        if (left < 4) return -1;
+        return inRange(uchar(text.at(i + 3)), 0x30, 0x39) ? 4 : 0;
+    }
+    return 0;
+}
+
+// Whether every character is well-formed in the encoding and stands for a character of it. Qt's
+// codecs cannot tell: on ICU builds they neither count invalid input nor refuse bytes that other
+// encodings use, so the byte structure is checked here and the codec only rules on the mapping.
+bool isStrictly(const char* codecName, DoubleByte kind, const QByteArray& text) {
+    int whole = 0;
+    while (whole < text.size()) {
+        const int length = characterLength(text, whole, kind);
+        if (length == 0) return false;
+        if (length < 0) break;  // a character cut off by the end does not count against the text
+        whole += length;
+    }
     QTextCodec* codec = QTextCodec::codecForName(codecName);
     if (!codec) return false;
-    QTextCodec::ConverterState state;
-    codec->toUnicode(text.constData(), text.size(), &state);
-    // A lead byte cut off by the field's end is not an invalid character.
-    return state.invalidChars == 0;
+    const QString decoded = codec->toUnicode(text.constData(), whole);
+    return !decoded.contains(QChar::ReplacementCharacter);
 }
 
 QString decodeWith(const char* codecName, const QByteArray& text) {
@@ -98,9 +132,9 @@ QString ErrorMsg::detectEncoding(const QByteArray& text) {
     if (text.startsWith("\xEF\xBB\xBF")) return QStringLiteral("UTF-8 with BOM");
     if (text.startsWith("\xFF\xFE") || text.startsWith("\xFE\xFF")) return QStringLiteral("UTF-16");
     if (isWellFormedUtf8(text)) return QStringLiteral("UTF-8");
-    if (decodesCleanly("GBK", text)) return QStringLiteral("GBK");
-    if (decodesCleanly("GB18030", text)) return QStringLiteral("GB18030");
-    if (decodesCleanly("Big5", text)) return QStringLiteral("Big5");
+    if (isStrictly("GBK", DoubleByte::Gbk, text)) return QStringLiteral("GBK");
+    if (isStrictly("GB18030", DoubleByte::Gb18030, text)) return QStringLiteral("GB18030");
+    if (isStrictly("Big5", DoubleByte::Big5, text)) return QStringLiteral("Big5");
     return QStringLiteral("Unknown");
 }
 
