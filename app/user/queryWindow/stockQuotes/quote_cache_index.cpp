@@ -11,8 +11,13 @@ void QuoteCacheIndex::normalizeCode(const char* field, char (&code)[CODE_WIDTH])
 uint64_t QuoteCacheIndex::hashCode(const char (&code)[CODE_WIDTH]) {
     uint64_t head;
     std::memcpy(&head, code, sizeof head);
-    uint64_t h = (head ^ static_cast<unsigned char>(code[CODE_WIDTH - 1])) * 0x9E3779B97F4A7C15ULL;
-    return h ^ (h >> 29);
+    // Codes differ mostly in their last digits: mix every bit into the low ones the table uses.
+    uint64_t h = head ^ (static_cast<unsigned char>(code[CODE_WIDTH - 1]) * 0x9E3779B97F4A7C15ULL);
+    h ^= h >> 33;
+    h *= 0xFF51AFD7ED558CCDULL;
+    h ^= h >> 33;
+    h *= 0xC4CEB9FE1A85EC53ULL;
+    return h ^ (h >> 33);
 }
 
 QuoteCacheIndex::Entry* QuoteCacheIndex::find(const char (&code)[CODE_WIDTH]) {
