@@ -10,6 +10,7 @@
 #include "basicControl/my_label.h"
 #include "basicControl/my_push_button.h"
 #include "constants.h"
+#include "user/orderWindow/order_window.h"
 #include "user/queryWindow/query_windows_manager.h"
 #include "user/queryWindow/stockQuotes/stock_quotes_widget.h"
 #include "utils/api_state.h"
@@ -41,6 +42,9 @@ UserWidget::~UserWidget() {
     // The pages go before the manager, whose thread feeds the quote page.
     delete m_quotePage;
     m_quotePage = nullptr;
+    // The order window reads the manager's quote client.
+    delete m_orderWindow;
+    m_orderWindow = nullptr;
     delete m_manager;
     m_manager = nullptr;
 }
@@ -115,9 +119,22 @@ void UserWidget::initQueryTabs() {
     m_manager->registerWindow(m_quotePage->windowName(), m_quotePage);
     m_manager->start();
     m_quotePage->setQuotesClient(m_manager->quotesClient());
+
+    m_orderWindow = new OrderWindow(this);
+    m_orderWindow->initDataClass(m_manager->quotesClient());
 }
 
-void UserWidget::initConnections() {}
+void UserWidget::initConnections() {
+    connect(m_tradeButton, &QPushButton::clicked, this, &UserWidget::slot_orderButtonClicked);
+}
+
+void UserWidget::slot_orderButtonClicked() {
+    if (!m_orderWindow) {
+        m_orderWindow = new OrderWindow(this);
+        m_orderWindow->initDataClass(m_manager->quotesClient());
+    }
+    m_orderWindow->show();
+}
 
 void UserWidget::refreshAccountInfo() {
     m_accountLabel->setText(currentAccount);

@@ -6,6 +6,7 @@ class QTabWidget;
 class QVBoxLayout;
 class MyLabel;
 class MyPushButton;
+class OrderWindow;
 class QueryWindowsManager;
 class StockQuotesWidget;
 
@@ -34,6 +35,10 @@ public:
     MyPushButton* tradeButton() const { return m_tradeButton; }
     StockQuotesWidget* quotePage() const { return m_quotePage; }
     QueryWindowsManager* manager() const { return m_manager; }
+    OrderWindow* orderWindow() const { return m_orderWindow; }
+
+public slots:
+    void slot_orderButtonClicked();
 
 protected:
     void paintEvent(QPaintEvent* event) override;
@@ -57,6 +62,7 @@ private:
     MyLabel* m_businessCodeLabel = nullptr;
     StockQuotesWidget* m_quotePage = nullptr;
     QueryWindowsManager* m_manager = nullptr;
+    OrderWindow* m_orderWindow = nullptr;
     QVBoxLayout* m_mainLayout = nullptr;
     QString m_exchangeIconPath;
     bool m_built = false;

@@ -1,0 +1,619 @@
+#include <QRadioButton>
+#include <QtTest>
+#include <cstring>
+
+#include "basicControl/my_combo_box.h"
+#include "basicControl/my_double_spin_box.h"
+#include "basicControl/my_line_edit.h"
+#include "basicControl/my_push_button.h"
+#include "basicControl/my_spin_box.h"
+#include "captured_log.h"
+#include "constants.h"
+#include "fake_tradeapi/fake_tradeapi.h"
+#include "user/orderWindow/exercise_of_warrants_widget.h"
+#include "user/orderWindow/order_widget.h"
+#include "user/orderWindow/tender_offer_widget.h"
+#include "utils/api_client_utils.h"
+#include "utils/api_state.h"
+#include "utils/dialog_seam.h"
+#include "utils/signal_interface.h"
+
+// The three order forms against the fake trading library: the checks in their order, the confirmation,
+// every request record byte for byte, and the boxes and log lines of the counter's answers.
+
+namespace {
+
+struct Expected {
+    DialogSeam::Kind kind;
+    QString title;
+    QString text;
+};
+
+// A 48-byte request written the long way, field by field at its offset.
+class Bytes {
+public:
+    Bytes() : m_bytes(48, '\0') {}
+    template <typename T>
+    Bytes& put(int offset, T value) {
+        std::memcpy(m_bytes.data() + offset, &value, sizeof value);
+        return *this;
+    }
+    Bytes& text(int offset, const char* value) {
+        std::memcpy(m_bytes.data() + offset, value, std::strlen(value));
+        return *this;
+    }
+    QByteArray bytes() const { return m_bytes; }
+
+private:
+    QByteArray m_bytes;
+};
+
+QByteArray bytesOf(const fakeapi::Request& r) {
+    return QByteArray(reinterpret_cast<const char*>(r.bytes.data()), int(r.bytes.size()));
+}
+
+CMoruRspInfo info(int errorId, const char* text) {
+    CMoruRspInfo i;
+    std::memset(&i, 0, sizeof i);
+    i.ErrorID = errorId;
+    std::strncpy(i.ErrorMsg, text, sizeof i.ErrorMsg - 1);
+    return i;
+}
+
+const QString kConfirmText = QStringLiteral("是否确认交易");
+
+}  // namespace
+
+class TestOrderForms : public QObject {
+    Q_OBJECT
+private slots:
+    void initTestCase() {
+        registerApiMetaTypes();
+        ApiClientUtils::fillCallbackTable();
+    }
+
+    void init() {
+        fakeapi::reset();
+        registerSpi(ApiClientUtils::callbackTable(), entryNo);
+        apiDataReady = false;
+        nextOrderRef = 41;
+        requestIdCounter = 7;
+        m_boxes.clear();
+        m_choices.clear();
+        DialogSeam::setBoxHandler([this](const DialogSeam::Box& box) {
+            m_boxes << box;
+            return QMessageBox::Ok;
+        });
+        DialogSeam::setChoiceHandler([this](const DialogSeam::Box& box) {
+            m_boxes << box;
+            return m_choices.isEmpty() ? 0 : m_choices.takeFirst();
+        });
+        CapturedLog::install();
+    }
+
+    void cleanup() {
+        CapturedLog::uninstall();
+        DialogSeam::setBoxHandler({});
+        DialogSeam::setChoiceHandler({});
+    }
+
+    // ---- order entry form
+
+    void priceTypesFollowTheMarket_data() {
+        QTest::addColumn<char>("market");
+        QTest::addColumn<QStringList>("names");
+        QTest::addColumn<QString>("codes");
+        // Ascending QString (UTF-16) order: "限价" always last.
+        QTest::newRow("no market") << '0'
+                                   << QStringList{"对手方最优剩余转限价", "最优五档立即成交剩余撤销",
+                                                  "本方最优", "限价"}
+                                   << "1632";
+        QTest::newRow("Shanghai") << '1'
+                                  << QStringList{"对手方最优剩余转限价", "最优五档立即成交剩余撤销",
+                                                 "最优五档立即成交剩余转限价", "本方最优", "限价"}
+                                  << "16732";
+        QTest::newRow("Shenzhen")
+            << '2' << QStringList{"对手方最优剩余转限价",     "市价全额成交或撤销", "市价立即成交剩余撤销",
+                                  "最优五档立即成交剩余撤销", "本方最优",           "限价"}
+            << "154632";
+    }
+
+    void priceTypesFollowTheMarket() {
+        QFETCH(char, market);
+        QFETCH(QStringList, names);
+        QFETCH(QString, codes);
+        currentMarket = '0';
+        OrderWidget form;
+        form.show();
+        // The login that follows rebuilds the list for its market.
+        currentMarket = market;
+        emit SignalInterface::instance()->signal_rspSuccessLogin();
+
+        QStringList shown;
+        for (int i = 0; i < form.typeBox()->count(); ++i) shown << form.typeBox()->itemText(i);
+        QCOMPARE(shown, names);
+        QString shownCodes;
+        for (const QString& name : names) shownCodes += QChar(form.priceTypes().value(name));
+        QCOMPARE(shownCodes, codes);
+        QCOMPARE(form.priceTypes().size(), names.size());
+        QCOMPARE(form.typeBox()->currentText(), PRICE_TYPE_LIMIT);
+
+        // Shenzhen takes a price for limit orders only; elsewhere every type keeps it.
+        for (const QString& name : names) {
+            form.priceEdit()->setValue(12.5);
+            form.typeBox()->setCurrentIndex(form.typeBox()->findText(name));
+            const bool taken = market != '2' || name == PRICE_TYPE_LIMIT;
+            QVERIFY2(form.priceEdit()->isEnabled() == taken, qPrintable(name));
+            QCOMPARE(form.priceEdit()->value(), taken ? 12.5 : 0.0);
+        }
+        // "清空" returns to a limit order with a price to type.
+        form.typeBox()->setCurrentIndex(form.typeBox()->findText(PRICE_TYPE_OWN_BEST));
+        QTest::mouseClick(form.clearButton(), Qt::LeftButton);
+        QCOMPARE(form.typeBox()->currentText(), PRICE_TYPE_LIMIT);
+        QVERIFY(form.priceEdit()->isEnabled());
+        currentMarket = '0';
+    }
+
+    void orderChecksRunInOrder_data() {
+        QTest::addColumn<char>("market");
+        QTest::addColumn<QString>("code");
+        QTest::addColumn<QString>("type");  // an item of the chooser, or text typed into it
+        QTest::addColumn<int>("sideId");
+        QTest::addColumn<double>("price");
+        QTest::addColumn<int>("quantity");
+        QTest::addColumn<QString>("problem");  // empty: goes on to the confirmation
+
+        QTest::newRow("empty code") << '1' << ""
+                                    << "nonsense" << 0 << 0.0 << 0 << "证券代码不能为空!";
+        QTest::newRow("five digits") << '1' << "60000"
+                                     << "nonsense" << 0 << 0.0 << 0 << "证券代码错误!";
+        QTest::newRow("typed unknown type") << '1' << "600000"
+                                            << "限价单" << 0 << 0.0 << 0 << "不存在的报单类型!";
+        QTest::newRow("SH market type, buy at 0")
+            << '1' << "600000"
+            << "最优五档立即成交剩余撤销" << 0 << 0.0 << 100 << "填写正确的价格!";
+        QTest::newRow("SH limit sell at 0") << '1' << "600000"
+                                            << "限价" << 1 << 0.0 << 100 << "填写正确的价格!";
+        QTest::newRow("SH limit, quantity 0") << '1' << "600000"
+                                              << "限价" << 0 << 12.34 << 0 << "填写正确的数量!";
+        QTest::newRow("SZ limit buy at 0") << '2' << "000001"
+                                           << "限价" << 0 << 0.0 << 100 << "填写正确的价格!";
+        QTest::newRow("SZ own best at 0") << '2' << "000001"
+                                          << "本方最优" << 0 << 0.0 << 100 << "";
+        QTest::newRow("SZ own best, quantity 0") << '2' << "000001"
+                                                 << "本方最优" << 1 << 0.0 << 0 << "填写正确的数量!";
+        QTest::newRow("SH subscribe at 0") << '1' << "510050"
+                                           << "限价" << 2 << 0.0 << 900000 << "";
+        QTest::newRow("SZ redeem at 0") << '2' << "159919"
+                                        << "限价" << 3 << 0.0 << 900000 << "";
+        QTest::newRow("no market, buy at 0") << '0' << "600000"
+                                             << "限价" << 0 << 0.0 << 100 << "";
+        QTest::newRow("SH limit buy") << '1' << "600000"
+                                      << "限价" << 0 << 12.34 << 100 << "";
+    }
+
+    void orderChecksRunInOrder() {
+        QFETCH(char, market);
+        QFETCH(QString, code);
+        QFETCH(QString, type);
+        QFETCH(int, sideId);
+        QFETCH(double, price);
+        QFETCH(int, quantity);
+        QFETCH(QString, problem);
+        currentMarket = market;
+        OrderWidget form;
+        form.show();
+        QTest::keyClicks(form.codeEdit(), code);
+        QTest::mouseClick(form.sideButton(sideId), Qt::LeftButton);
+        const int item = form.typeBox()->findText(type);
+        if (item >= 0)
+            form.typeBox()->setCurrentIndex(item);
+        else
+            form.typeBox()->setEditText(type);
+        if (form.priceEdit()->isEnabled()) form.priceEdit()->setValue(price);
+        form.quantityEdit()->setValue(quantity);
+        m_choices << 1;  // stop at the confirmation
+
+        QTest::mouseClick(form.orderButton(), Qt::LeftButton);
+        QCOMPARE(m_boxes.size(), 1);
+        if (problem.isEmpty()) {
+            expectConfirmation(m_boxes[0]);
+            QCOMPARE(nextOrderRef.load(), 42);
+        } else {
+            expectBox(m_boxes[0], {DialogSeam::Kind::Warning, "错误", problem});
+            QCOMPARE(nextOrderRef.load(), 41);
+        }
+        QVERIFY(fakeapi::requests().empty());
+        QCOMPARE(requestIdCounter.load(), 7);
+        currentMarket = '0';
+    }
+
+    void insertRecordByteForByte_data() {
+        QTest::addColumn<char>("market");
+        QTest::addColumn<QString>("code");
+        QTest::addColumn<int>("sideId");
+        QTest::addColumn<QString>("type");
+        QTest::addColumn<double>("price");
+        QTest::addColumn<int>("quantity");
+        QTest::addColumn<QByteArray>("expected");
+
+        QTest::newRow("SH limit buy") << '1' << "600000" << 0 << "限价" << 12.34 << 100
+                                      << Bytes()
+                                             .put<int32_t>(0, 41)
+                                             .text(4, "600000")
+                                             .put<char>(12, '1')
+                                             .put<double>(14, 12.34)
+                                             .put<int32_t>(22, 100)
+                                             .put<char>(26, '2')
+                                             .put<char>(27, '0')
+                                             .text(32, "MDsk")
+                                             .bytes();
+        QTest::newRow("SH best five to limit sell")
+            << '1' << "600036" << 1 << "最优五档立即成交剩余转限价" << 0.001 << 2147483647
+            << Bytes()
+                   .put<int32_t>(0, 41)
+                   .text(4, "600036")
+                   .put<char>(12, '2')
+                   .put<double>(14, 0.001)
+                   .put<int32_t>(22, 2147483647)
+                   .put<char>(26, '7')
+                   .put<char>(27, '0')
+                   .text(32, "MDsk")
+                   .bytes();
+        QTest::newRow("SZ market FOK buy, price forced to 0")
+            << '2' << "000001" << 0 << "市价全额成交或撤销" << 9.99 << 300
+            << Bytes()
+                   .put<int32_t>(0, 41)
+                   .text(4, "000001")
+                   .put<char>(12, '1')
+                   .put<int32_t>(22, 300)
+                   .put<char>(26, '5')
+                   .put<char>(27, '0')
+                   .text(32, "MDsk")
+                   .bytes();
+        QTest::newRow("SZ redeem") << '2' << "159919" << 3 << "限价" << 0.0 << 900000
+                                   << Bytes()
+                                          .put<int32_t>(0, 41)
+                                          .text(4, "159919")
+                                          .put<char>(12, '4')
+                                          .put<int32_t>(22, 900000)
+                                          .put<char>(26, '2')
+                                          .put<char>(27, '0')
+                                          .text(32, "MDsk")
+                                          .bytes();
+    }
+
+    void insertRecordByteForByte() {
+        QFETCH(char, market);
+        QFETCH(QString, code);
+        QFETCH(int, sideId);
+        QFETCH(QString, type);
+        QFETCH(double, price);
+        QFETCH(int, quantity);
+        QFETCH(QByteArray, expected);
+        currentMarket = market;
+        OrderWidget form;
+        form.show();
+        QTest::keyClicks(form.codeEdit(), code);
+        QTest::mouseClick(form.sideButton(sideId), Qt::LeftButton);
+        form.priceEdit()->setValue(price);  // before the type: a market type then zeroes it
+        form.typeBox()->setCurrentIndex(form.typeBox()->findText(type));
+        form.quantityEdit()->setValue(quantity);
+
+        QTest::mouseClick(form.orderButton(), Qt::LeftButton);
+        QCOMPARE(m_boxes.size(), 1);
+        expectConfirmation(m_boxes[0]);
+        const std::vector<fakeapi::Request> sent = fakeapi::requests();
+        QCOMPARE(int(sent.size()), 1);
+        QCOMPARE(QString::fromStdString(sent[0].function), QStringLiteral("reqInsertOrder"));
+        QCOMPARE(bytesOf(sent[0]).toHex(), expected.toHex());
+        QCOMPARE(sent[0].requestId, 7);
+        QCOMPARE(sent[0].entryNo, 0);
+        QCOMPARE(nextOrderRef.load(), 42);
+        QCOMPARE(requestIdCounter.load(), 8);
+        currentMarket = '0';
+    }
+
+    void unconfirmedOrderSendsNothingButUsesAReference() {
+        currentMarket = '1';
+        OrderWidget form;
+        form.show();
+        QTest::keyClicks(form.codeEdit(), "600000");
+        form.priceEdit()->setValue(10);
+        form.quantityEdit()->setValue(100);
+        m_choices << 1 << -1;  // "取消", then the box closed another way
+        QTest::mouseClick(form.orderButton(), Qt::LeftButton);
+        QTest::mouseClick(form.orderButton(), Qt::LeftButton);
+        QCOMPARE(m_boxes.size(), 2);
+        expectConfirmation(m_boxes[0]);
+        expectConfirmation(m_boxes[1]);
+        QVERIFY(fakeapi::requests().empty());
+        QCOMPARE(nextOrderRef.load(), 43);
+        QCOMPARE(requestIdCounter.load(), 7);
+
+        // A confirmed order after them carries the next reference.
+        QTest::mouseClick(form.orderButton(), Qt::LeftButton);
+        QCOMPARE(int(fakeapi::requests().size()), 1);
+        QCOMPARE(fakeapi::requests()[0].as<CMoruReqOrderInsertField>().OrderRef, 43);
+        currentMarket = '0';
+    }
+
+    void unsentOrderIsReported() {
+        currentMarket = '1';
+        OrderWidget form;
+        form.show();
+        QTest::keyClicks(form.codeEdit(), "600000");
+        form.priceEdit()->setValue(10);
+        form.quantityEdit()->setValue(100);
+        fakeapi::scriptResult("reqInsertOrder", -3);
+        QTest::mouseClick(form.orderButton(), Qt::LeftButton);
+        QCOMPARE(m_boxes.size(), 2);
+        expectConfirmation(m_boxes[0]);
+        expectBox(m_boxes[1], {DialogSeam::Kind::Warning, "错误", "出错"});
+        QVERIFY(CapturedLog::has(QtWarningMsg, "\"报单请求失败\""));
+        currentMarket = '0';
+    }
+
+    void everyAnswerShowsItsOwnBox() {
+        OrderWidget form;
+        form.show();
+        CMoruRspOrderInsertField rsp;
+        std::memset(&rsp, 0, sizeof rsp);
+        CMoruRspInfo ok = info(0, "");
+        CMoruRspInfo refused = info(2001, "证券代码不存在");
+        CMoruRspInfo strange = info(-1, "价格%1错误");  // a placeholder in the text stays as it is
+        fakeapi::fireOnOwnThread([&](const CMoruTraderSpi& spi) {
+            spi.onRspInsertOrder(&rsp, &ok, 1, true);
+            spi.onRspInsertOrder(&rsp, &refused, 2, true);
+            spi.onErrRtnInsertOrder(&rsp, &strange, 3, true);
+            spi.onRspInsertOrder(&rsp, &ok, 4, false);
+        });
+        QTRY_COMPARE(m_boxes.size(), 4);
+        expectBox(m_boxes[0], {DialogSeam::Kind::Information, "成功", "报单发送成功"});
+        expectBox(m_boxes[1], {DialogSeam::Kind::Warning, "失败", "报单发送失败[2001]证券代码不存在"});
+        expectBox(m_boxes[2], {DialogSeam::Kind::Warning, "失败", "报单发送失败[4294967295]价格%1错误"});
+        expectBox(m_boxes[3], {DialogSeam::Kind::Information, "成功", "报单发送成功"});
+        QCOMPARE(CapturedLog::count("\"报单发送成功\""), 2);
+        QVERIFY(CapturedLog::has(QtWarningMsg, "\"报单发送失败[2001]证券代码不存在\""));
+        QVERIFY(CapturedLog::has(QtWarningMsg, "\"报单发送失败[4294967295]价格%1错误\""));
+    }
+
+    void orderReturnIsLoggedFromItsTextFieldOnly() {
+        OrderWidget form;
+        form.show();
+        CMoruRtnOrderField full;
+        std::memset(&full, 'Z', sizeof full);  // bytes after the text are not part of it
+        std::memset(full.OrderText, 'A', sizeof full.OrderText);
+        CMoruRtnOrderField shortText;
+        std::memset(&shortText, 0, sizeof shortText);
+        std::strcpy(shortText.OrderText, "600000 2 100@1.000 #7");
+        std::memset(shortText.OrderText + 30, 'Q', 10);  // after the terminator
+        CMoruRspInfo ok = info(0, "");
+        CMoruRspInfo failed = info(2006, "可用持仓不足");
+        fakeapi::fireOnOwnThread([&](const CMoruTraderSpi& spi) {
+            spi.onRtnOrder(&full, &ok, 0, true);
+            spi.onRtnOrder(&shortText, &failed, 0, true);
+        });
+        QTRY_VERIFY(CapturedLog::has(QtWarningMsg, "\"600000 2 100@1.000 #7交易失败[2006]可用持仓不足\""));
+        QVERIFY(CapturedLog::has(QtInfoMsg, "\"" + QString(64, 'A') + "交易成功\""));
+        QVERIFY(m_boxes.isEmpty());
+    }
+
+    // ---- tender offer form
+
+    void tenderOfferChecksRunInOrder_data() {
+        QTest::addColumn<QString>("code");
+        QTest::addColumn<int>("quantity");
+        QTest::addColumn<QString>("offeror");
+        QTest::addColumn<QString>("problem");
+        QTest::newRow("empty code") << "" << 0 << ""
+                                    << "正股代码不能为空!";
+        QTest::newRow("five digits") << "60099" << 0 << ""
+                                     << "正股代码错误!";
+        QTest::newRow("quantity before offeror") << "600999" << 0 << ""
+                                                 << "填写正确的数量!";
+        QTest::newRow("no offeror") << "600999" << 100 << ""
+                                    << "请填写要约收购人编码!";
+        QTest::newRow("complete") << "600999" << 100 << "7"
+                                  << "";
+    }
+
+    void tenderOfferChecksRunInOrder() {
+        QFETCH(QString, code);
+        QFETCH(int, quantity);
+        QFETCH(QString, offeror);
+        QFETCH(QString, problem);
+        TenderOfferWidget form;
+        form.show();
+        QTest::keyClicks(form.codeEdit(), code);
+        form.quantityEdit()->setValue(quantity);
+        QTest::keyClicks(form.offerorEdit(), offeror);
+        m_choices << 1;
+        QTest::mouseClick(form.orderButton(), Qt::LeftButton);
+        QCOMPARE(m_boxes.size(), 1);
+        if (problem.isEmpty()) {
+            expectConfirmation(m_boxes[0]);
+            QCOMPARE(nextOrderRef.load(), 42);  // used up although not confirmed
+        } else {
+            expectBox(m_boxes[0], {DialogSeam::Kind::Warning, "错误", problem});
+            QCOMPARE(nextOrderRef.load(), 41);
+        }
+        QVERIFY(fakeapi::requests().empty());
+        QCOMPARE(requestIdCounter.load(), 7);
+    }
+
+    void tenderOfferRecordsByteForByte() {
+        TenderOfferWidget form;
+        form.show();
+        QTest::keyClicks(form.codeEdit(), "600999");
+        form.quantityEdit()->setValue(1500);
+        QTest::keyClicks(form.offerorEdit(), "7060");
+        QTest::mouseClick(form.withdrawButton(), Qt::LeftButton);
+        QTest::mouseClick(form.orderButton(), Qt::LeftButton);
+        QTest::mouseClick(form.acceptButton(), Qt::LeftButton);
+        form.offerorEdit()->setText("706001");
+        QTest::mouseClick(form.orderButton(), Qt::LeftButton);
+
+        const QByteArray withdraw = Bytes()
+                                        .put<int32_t>(0, 41)
+                                        .text(4, "600999")
+                                        .put<char>(12, '8')
+                                        .put<int32_t>(13, 1500)
+                                        .put<uint8_t>(18, 0xFF)
+                                        .text(19, "7060")
+                                        .bytes();
+        const QByteArray accept = Bytes()
+                                      .put<int32_t>(0, 42)
+                                      .text(4, "600999")
+                                      .put<char>(12, '7')
+                                      .put<int32_t>(13, 1500)
+                                      .put<uint8_t>(18, 0xFF)
+                                      .text(19, "706001")
+                                      .bytes();
+        const std::vector<fakeapi::Request> sent = fakeapi::requests();
+        QCOMPARE(int(sent.size()), 2);
+        QCOMPARE(QString::fromStdString(sent[0].function), QStringLiteral("reqTenderOfferOrder"));
+        QCOMPARE(bytesOf(sent[0]).toHex(), withdraw.toHex());
+        QCOMPARE(bytesOf(sent[1]).toHex(), accept.toHex());
+        QCOMPARE(sent[0].requestId, 7);
+        QCOMPARE(sent[1].requestId, 8);
+
+        QTest::mouseClick(form.clearButton(), Qt::LeftButton);
+        QVERIFY(form.codeEdit()->text().isEmpty());
+        QVERIFY(form.offerorEdit()->text().isEmpty());
+        QCOMPARE(form.quantityEdit()->value(), 0);
+    }
+
+    // ---- warrant exercise form
+
+    void warrantChecksRunInOrder_data() {
+        QTest::addColumn<QString>("code");
+        QTest::addColumn<double>("price");
+        QTest::addColumn<int>("quantity");
+        QTest::addColumn<QString>("problem");
+        QTest::newRow("empty code") << "" << 0.0 << 0 << "证券代码不能为空!";
+        QTest::newRow("five digits") << "03100" << 0.0 << 0 << "证券代码错误!";
+        QTest::newRow("price before quantity") << "031001" << 0.0 << 0 << "填写正确的价格!";
+        QTest::newRow("quantity 0") << "031001" << 5.6 << 0 << "填写正确的手数!";
+        QTest::newRow("complete") << "031001" << 5.6 << 1000 << "";
+    }
+
+    void warrantChecksRunInOrder() {
+        QFETCH(QString, code);
+        QFETCH(double, price);
+        QFETCH(int, quantity);
+        QFETCH(QString, problem);
+        ExerciseOfWarrantsWidget form;
+        form.show();
+        QTest::keyClicks(form.codeEdit(), code);
+        form.priceEdit()->setValue(price);
+        form.quantityEdit()->setValue(quantity);
+        m_choices << 1;
+        QTest::mouseClick(form.orderButton(), Qt::LeftButton);
+        QCOMPARE(m_boxes.size(), 1);
+        if (problem.isEmpty()) {
+            expectConfirmation(m_boxes[0]);
+            QCOMPARE(nextOrderRef.load(), 42);
+        } else {
+            expectBox(m_boxes[0], {DialogSeam::Kind::Warning, "错误", problem});
+            QCOMPARE(nextOrderRef.load(), 41);
+        }
+        QVERIFY(fakeapi::requests().empty());
+        QCOMPARE(requestIdCounter.load(), 7);
+    }
+
+    void warrantRecordByteForByte() {
+        ExerciseOfWarrantsWidget form;
+        form.show();
+        QTest::keyClicks(form.codeEdit(), "031001");
+        form.priceEdit()->setValue(5.6);
+        form.quantityEdit()->setValue(1000);
+        QTest::mouseClick(form.orderButton(), Qt::LeftButton);
+        const QByteArray expected = Bytes()
+                                        .put<int32_t>(0, 41)
+                                        .text(4, "031001")
+                                        .put<char>(12, '1')
+                                        .put<double>(13, 5.6)
+                                        .put<int32_t>(21, 1000)
+                                        .put<char>(25, '2')
+                                        .put<uint8_t>(27, 0xFF)
+                                        .bytes();
+        const std::vector<fakeapi::Request> sent = fakeapi::requests();
+        QCOMPARE(int(sent.size()), 1);
+        QCOMPARE(QString::fromStdString(sent[0].function), QStringLiteral("reqWarrantExerciseOrder"));
+        QCOMPARE(bytesOf(sent[0]).toHex(), expected.toHex());
+        QCOMPARE(sent[0].requestId, 7);
+
+        QTest::mouseClick(form.clearButton(), Qt::LeftButton);
+        QVERIFY(form.codeEdit()->text().isEmpty());
+        QCOMPARE(form.priceEdit()->value(), 0.0);
+        QCOMPARE(form.quantityEdit()->value(), 0);
+    }
+
+    void specialOrdersReportTheirOutcome() {
+        TenderOfferWidget tender;
+        ExerciseOfWarrantsWidget exercise;
+        tender.show();
+        exercise.show();
+
+        // Not sent by the library.
+        QTest::keyClicks(tender.codeEdit(), "600999");
+        tender.quantityEdit()->setValue(100);
+        QTest::keyClicks(tender.offerorEdit(), "706001");
+        fakeapi::scriptResult("reqTenderOfferOrder", 1);
+        QTest::mouseClick(tender.orderButton(), Qt::LeftButton);
+        QTest::keyClicks(exercise.codeEdit(), "031001");
+        exercise.priceEdit()->setValue(5.6);
+        exercise.quantityEdit()->setValue(100);
+        fakeapi::scriptResult("reqWarrantExerciseOrder", 1);
+        QTest::mouseClick(exercise.orderButton(), Qt::LeftButton);
+        QCOMPARE(m_boxes.size(), 4);
+        expectBox(m_boxes[1], {DialogSeam::Kind::Warning, "错误", "出错"});
+        expectBox(m_boxes[3], {DialogSeam::Kind::Warning, "错误", "出错"});
+        QVERIFY(CapturedLog::has(QtWarningMsg, "\"要约请求失败\""));
+        QVERIFY(CapturedLog::has(QtWarningMsg, "\"权证行权请求失败\""));
+        m_boxes.clear();
+
+        // The counter's answers.
+        CMoruRspTenderOfferOrderField tenderRsp;
+        std::memset(&tenderRsp, 0, sizeof tenderRsp);
+        CMoruRspWarrantExerciseOrderField exerciseRsp;
+        std::memset(&exerciseRsp, 0, sizeof exerciseRsp);
+        CMoruRspInfo ok = info(0, "");
+        CMoruRspInfo badOfferor = info(2011, "要约收购代码错误");
+        CMoruRspInfo notAllowed = info(2012, "不允许权证行权");
+        fakeapi::fireOnOwnThread([&](const CMoruTraderSpi& spi) {
+            spi.onRspTenderOfferOrder(&tenderRsp, &badOfferor, 1, true);
+            spi.onRspTenderOfferOrder(&tenderRsp, &ok, 2, true);
+            spi.onRspWarrantExerciseOrder(&exerciseRsp, &notAllowed, 3, true);
+            spi.onRspWarrantExerciseOrder(&exerciseRsp, &ok, 4, true);
+        });
+        QTRY_COMPARE(m_boxes.size(), 4);
+        expectBox(m_boxes[0], {DialogSeam::Kind::Warning, "失败", "要约发送失败[2011]要约收购代码错误"});
+        expectBox(m_boxes[1], {DialogSeam::Kind::Information, "成功", "要约发送成功"});
+        expectBox(m_boxes[2], {DialogSeam::Kind::Warning, "失败", "权证行权发送失败[2012]不允许权证行权"});
+        expectBox(m_boxes[3], {DialogSeam::Kind::Information, "成功", "权证行权发送成功"});
+        QVERIFY(CapturedLog::has(QtWarningMsg, "\"要约发送失败[2011]要约收购代码错误\""));
+        QVERIFY(CapturedLog::has(QtInfoMsg, "\"要约发送成功\""));
+        QVERIFY(CapturedLog::has(QtWarningMsg, "\"权证行权发送失败[2012]不允许权证行权\""));
+        QVERIFY(CapturedLog::has(QtInfoMsg, "\"权证行权发送成功\""));
+    }
+
+private:
+    static void expectBox(const DialogSeam::Box& box, const Expected& expected) {
+        QCOMPARE(int(box.kind), int(expected.kind));
+        QCOMPARE(box.title, expected.title);
+        QCOMPARE(box.text, expected.text);
+    }
+
+    static void expectConfirmation(const DialogSeam::Box& box) {
+        expectBox(box, {DialogSeam::Kind::Information, "确认", kConfirmText});
+        QCOMPARE(box.choices, QStringList({"确认", "取消"}));
+    }
+
+    QList<DialogSeam::Box> m_boxes;
+    QList<int> m_choices;
+};
+
+QTEST_MAIN(TestOrderForms)
+#include "test_order_forms.moc"
