@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# Pictures of the login page and of the workspace after a login to moru-sim, under Xvfb.
+# Pictures of the login page, of the workspace after a login to moru-sim and of the order window on each
+# of its tabs (a Shanghai and a Shenzhen login), under Xvfb.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 "$root/scripts/setup.sh"

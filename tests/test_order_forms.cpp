@@ -84,8 +84,10 @@ private slots:
             m_boxes << box;
             return QMessageBox::Ok;
         });
+        m_linkLostInBox = false;
         DialogSeam::setChoiceHandler([this](const DialogSeam::Box& box) {
             m_boxes << box;
+            if (m_linkLostInBox) DialogSeam::endSession();
             return m_choices.isEmpty() ? 0 : m_choices.takeFirst();
         });
         CapturedLog::install();
@@ -169,9 +171,11 @@ private slots:
                                      << "nonsense" << 0 << 0.0 << 0 << "证券代码错误!";
         QTest::newRow("typed unknown type") << '1' << "600000"
                                             << "限价单" << 0 << 0.0 << 0 << "不存在的报单类型!";
-        QTest::newRow("SH market type, buy at 0")
-            << '1' << "600000"
-            << "最优五档立即成交剩余撤销" << 0 << 0.0 << 100 << "填写正确的价格!";
+        // Shanghai looks at the price whatever the type.
+        for (const char* type : {"对手方最优剩余转限价", "本方最优", "最优五档立即成交剩余撤销",
+                                 "最优五档立即成交剩余转限价", "限价"})
+            QTest::newRow(qPrintable(QStringLiteral("SH buy at 0, ") + type))
+                << '1' << "600000" << QString(type) << 0 << 0.0 << 100 << "填写正确的价格!";
         QTest::newRow("SH limit sell at 0") << '1' << "600000"
                                             << "限价" << 1 << 0.0 << 100 << "填写正确的价格!";
         QTest::newRow("SH limit, quantity 0") << '1' << "600000"
@@ -331,10 +335,16 @@ private slots:
         QCOMPARE(nextOrderRef.load(), 43);
         QCOMPARE(requestIdCounter.load(), 7);
 
+        // The link goes while the box is open: "确认" then counts for nothing.
+        m_linkLostInBox = true;
+        QTest::mouseClick(form.orderButton(), Qt::LeftButton);
+        QVERIFY(fakeapi::requests().empty());
+        m_linkLostInBox = false;
+
         // A confirmed order after them carries the next reference.
         QTest::mouseClick(form.orderButton(), Qt::LeftButton);
         QCOMPARE(int(fakeapi::requests().size()), 1);
-        QCOMPARE(fakeapi::requests()[0].as<CMoruReqOrderInsertField>().OrderRef, 43);
+        QCOMPARE(fakeapi::requests()[0].as<CMoruReqOrderInsertField>().OrderRef, 44);
         currentMarket = '0';
     }
 
@@ -613,6 +623,7 @@ private:
 
     QList<DialogSeam::Box> m_boxes;
     QList<int> m_choices;
+    bool m_linkLostInBox = false;
 };
 
 QTEST_MAIN(TestOrderForms)

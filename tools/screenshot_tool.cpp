@@ -1,4 +1,5 @@
-// Saves pictures of the login page and of the workspace after a real login against moru-sim.
+// Saves pictures of the login page and of the workspace after a real login against moru-sim, then of
+// the order window on each of its tabs: a Shanghai login, then a Shenzhen one.
 // Usage: moru-screenshots OUT_DIR SIM_PATH DATA_FILE
 #include <QApplication>
 #include <QDir>
@@ -9,13 +10,21 @@
 #include <QStackedWidget>
 #include <QThread>
 
+#include "basicControl/my_click_label.h"
 #include "basicControl/my_combo_box.h"
 #include "basicControl/my_line_edit.h"
 #include "basicControl/my_push_button.h"
 #include "constants.h"
 #include "login/login_widget.h"
 #include "mainwindow.h"
+#include "user/orderWindow/exercise_of_warrants_widget.h"
+#include "user/orderWindow/level_widget.h"
+#include "user/orderWindow/order_widget.h"
+#include "user/orderWindow/order_window.h"
+#include "user/orderWindow/tender_offer_widget.h"
+#include "user/user_widget.h"
 #include "utils/dialog_seam.h"
+#include "utils/signal_interface.h"
 
 namespace {
 void waitFor(const std::function<bool()>& done, int ms) {
@@ -25,6 +34,30 @@ void waitFor(const std::function<bool()>& done, int ms) {
         QCoreApplication::processEvents(QEventLoop::AllEvents, 50);
         QThread::msleep(10);
     }
+}
+
+// Opens the workspace's order window on `code` and saves it on its first tab with the quote levels
+// filled, then on its second tab (the login's exchange's own) with `specialCode` typed in.
+QStringList saveOrderWindow(MainWindow& w, const QString& code, const QString& specialCode,
+                            const QString& outDir, const QString& tradeFile, const QString& specialFile) {
+    UserWidget* workspace = w.userWidget();
+    if (!workspace) return {};
+    workspace->tradeButton()->click();
+    OrderWindow* window = workspace->orderWindow();
+    if (!window) return {};
+    window->orderWidget()->codeEdit()->setText(code);
+    waitFor([window] { return window->levelWidget()->lastCell()->text().toDouble() > 0; }, 5000);
+    window->grab().save(outDir + "/" + tradeFile);
+
+    window->tabWidget()->setCurrentIndex(1);
+    const bool tender = window->tabWidget()->tabText(1) == QStringLiteral("要约收购");
+    (tender ? window->tenderOfferWidget()->codeEdit() : window->exerciseWidget()->codeEdit())
+        ->setText(specialCode);
+    waitFor([] { return false; }, 300);
+    window->grab().save(outDir + "/" + specialFile);
+    window->tabWidget()->setCurrentIndex(0);
+    window->hide();
+    return {outDir + "/" + tradeFile, outDir + "/" + specialFile};
 }
 }  // namespace
 
@@ -106,6 +139,22 @@ int main(int argc, char* argv[]) {
     waitFor([&w] { return w.stackedWidget()->currentIndex() != 0; }, 15000);
     waitFor([] { return false; }, 3000);  // a refresh or two of the quote table
     w.grab().save(outDir + "/workspace.png");
+    QStringList saved{outDir + "/login.png", outDir + "/workspace.png"};
+    saved << saveOrderWindow(w, "600000", "600999", outDir, "order_trade_sh.png", "order_tender_offer.png");
+
+    // The same window after a Shenzhen login: the link goes, the login page comes back.
+    emit SignalInterface::instance()->signal_onFrontTradeDisconnected(0);
+    waitFor([&w] { return w.stackedWidget()->currentIndex() == 0 && !w.userWidget(); }, 5000);
+    waitFor([] { return false; }, 500);
+    page->exchangeBox()->setCurrentIndex(1);
+    page->accountEdit()->setText("10880002");
+    page->passwordEdit()->setText("654321");
+    page->nodeEdit()->setText("6");
+    page->loginButton()->click();
+    waitFor([&w] { return w.stackedWidget()->currentIndex() != 0 && w.userWidget(); }, 15000);
+    waitFor([] { return false; }, 1500);
+    saved << saveOrderWindow(w, "000001", "031001", outDir, "order_trade_sz.png",
+                             "order_warrant_exercise.png");
 
     QFile restore(config);
     restore.open(QIODevice::WriteOnly | QIODevice::Truncate);
@@ -118,7 +167,7 @@ int main(int argc, char* argv[]) {
     sim.kill();
     sim.waitForFinished();
     for (const QString& b : boxes) fprintf(stderr, "box: %s\n", qPrintable(b));
-    printf("%s/login.png\n%s/workspace.png\n", qPrintable(outDir), qPrintable(outDir));
+    for (const QString& file : saved) printf("%s\n", qPrintable(file));
     fflush(stdout);
     // As the program does on close: no release, no logout.
     std::_Exit(w.stackedWidget()->currentIndex() != 0 ? 0 : 1);
