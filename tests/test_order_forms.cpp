@@ -1,5 +1,6 @@
 #include <QRadioButton>
 #include <QtTest>
+#include <array>
 #include <cstring>
 
 #include "basicControl/my_combo_box.h"
@@ -32,21 +33,42 @@ struct Expected {
 // A 48-byte request written the long way, field by field at its offset.
 class Bytes {
 public:
-    Bytes() : m_bytes(48, '\0') {}
     template <typename T>
-    Bytes& put(int offset, T value) {
+    Bytes& put(size_t offset, T value) {
         std::memcpy(m_bytes.data() + offset, &value, sizeof value);
         return *this;
     }
-    Bytes& text(int offset, const char* value) {
+    Bytes& text(size_t offset, const char* value) {
         std::memcpy(m_bytes.data() + offset, value, std::strlen(value));
         return *this;
     }
-    QByteArray bytes() const { return m_bytes; }
+    QByteArray bytes() const { return QByteArray(m_bytes.data(), int(m_bytes.size())); }
 
 private:
-    QByteArray m_bytes;
+    std::array<char, 48> m_bytes{};
 };
+
+// The three requests as the counter reads them: every field at its offset, the constant bytes included.
+QByteArray insertBytes(const char* code, char side, double price, int32_t quantity, char type) {
+    Bytes b;
+    b.put<int32_t>(0, 41).text(4, code).put<char>(12, side).put<double>(14, price);
+    b.put<int32_t>(22, quantity).put<char>(26, type).put<char>(27, '0').text(32, "MDsk");
+    return b.bytes();
+}
+
+QByteArray tenderBytes(int32_t ref, char side, int32_t quantity, const char* offeror) {
+    Bytes b;
+    b.put<int32_t>(0, ref).text(4, "600999").put<char>(12, side).put<int32_t>(13, quantity);
+    b.put<uint8_t>(17, 0).put<uint8_t>(18, 0xFF).text(19, offeror);
+    return b.bytes();
+}
+
+QByteArray warrantBytes(double price, int32_t quantity) {
+    Bytes b;
+    b.put<int32_t>(0, 41).text(4, "031001").put<char>(12, '1').put<double>(13, price);
+    b.put<int32_t>(21, quantity).put<char>(25, '2').put<uint8_t>(26, 0).put<uint8_t>(27, 0xFF);
+    return b.bytes();
+}
 
 QByteArray bytesOf(const fakeapi::Request& r) {
     return QByteArray(reinterpret_cast<const char*>(r.bytes.data()), int(r.bytes.size()));
@@ -241,50 +263,16 @@ private slots:
         QTest::addColumn<int>("quantity");
         QTest::addColumn<QByteArray>("expected");
 
-        QTest::newRow("SH limit buy") << '1' << "600000" << 0 << "限价" << 12.34 << 100
-                                      << Bytes()
-                                             .put<int32_t>(0, 41)
-                                             .text(4, "600000")
-                                             .put<char>(12, '1')
-                                             .put<double>(14, 12.34)
-                                             .put<int32_t>(22, 100)
-                                             .put<char>(26, '2')
-                                             .put<char>(27, '0')
-                                             .text(32, "MDsk")
-                                             .bytes();
+        QTest::newRow("SH limit buy")
+            << '1' << "600000" << 0 << "限价" << 12.34 << 100 << insertBytes("600000", '1', 12.34, 100, '2');
         QTest::newRow("SH best five to limit sell")
             << '1' << "600036" << 1 << "最优五档立即成交剩余转限价" << 0.001 << 2147483647
-            << Bytes()
-                   .put<int32_t>(0, 41)
-                   .text(4, "600036")
-                   .put<char>(12, '2')
-                   .put<double>(14, 0.001)
-                   .put<int32_t>(22, 2147483647)
-                   .put<char>(26, '7')
-                   .put<char>(27, '0')
-                   .text(32, "MDsk")
-                   .bytes();
+            << insertBytes("600036", '2', 0.001, 2147483647, '7');
         QTest::newRow("SZ market FOK buy, price forced to 0")
             << '2' << "000001" << 0 << "市价全额成交或撤销" << 9.99 << 300
-            << Bytes()
-                   .put<int32_t>(0, 41)
-                   .text(4, "000001")
-                   .put<char>(12, '1')
-                   .put<int32_t>(22, 300)
-                   .put<char>(26, '5')
-                   .put<char>(27, '0')
-                   .text(32, "MDsk")
-                   .bytes();
+            << insertBytes("000001", '1', 0, 300, '5');
         QTest::newRow("SZ redeem") << '2' << "159919" << 3 << "限价" << 0.0 << 900000
-                                   << Bytes()
-                                          .put<int32_t>(0, 41)
-                                          .text(4, "159919")
-                                          .put<char>(12, '4')
-                                          .put<int32_t>(22, 900000)
-                                          .put<char>(26, '2')
-                                          .put<char>(27, '0')
-                                          .text(32, "MDsk")
-                                          .bytes();
+                                   << insertBytes("159919", '4', 0, 900000, '2');
     }
 
     void insertRecordByteForByte() {
@@ -464,22 +452,8 @@ private slots:
         form.offerorEdit()->setText("706001");
         QTest::mouseClick(form.orderButton(), Qt::LeftButton);
 
-        const QByteArray withdraw = Bytes()
-                                        .put<int32_t>(0, 41)
-                                        .text(4, "600999")
-                                        .put<char>(12, '8')
-                                        .put<int32_t>(13, 1500)
-                                        .put<uint8_t>(18, 0xFF)
-                                        .text(19, "7060")
-                                        .bytes();
-        const QByteArray accept = Bytes()
-                                      .put<int32_t>(0, 42)
-                                      .text(4, "600999")
-                                      .put<char>(12, '7')
-                                      .put<int32_t>(13, 1500)
-                                      .put<uint8_t>(18, 0xFF)
-                                      .text(19, "706001")
-                                      .bytes();
+        const QByteArray withdraw = tenderBytes(41, '8', 1500, "7060");
+        const QByteArray accept = tenderBytes(42, '7', 1500, "706001");
         const std::vector<fakeapi::Request> sent = fakeapi::requests();
         QCOMPARE(int(sent.size()), 2);
         QCOMPARE(QString::fromStdString(sent[0].function), QStringLiteral("reqTenderOfferOrder"));
@@ -539,15 +513,7 @@ private slots:
         form.priceEdit()->setValue(5.6);
         form.quantityEdit()->setValue(1000);
         QTest::mouseClick(form.orderButton(), Qt::LeftButton);
-        const QByteArray expected = Bytes()
-                                        .put<int32_t>(0, 41)
-                                        .text(4, "031001")
-                                        .put<char>(12, '1')
-                                        .put<double>(13, 5.6)
-                                        .put<int32_t>(21, 1000)
-                                        .put<char>(25, '2')
-                                        .put<uint8_t>(27, 0xFF)
-                                        .bytes();
+        const QByteArray expected = warrantBytes(5.6, 1000);
         const std::vector<fakeapi::Request> sent = fakeapi::requests();
         QCOMPARE(int(sent.size()), 1);
         QCOMPARE(QString::fromStdString(sent[0].function), QStringLiteral("reqWarrantExerciseOrder"));
