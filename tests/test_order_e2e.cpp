@@ -131,6 +131,7 @@ private slots:
         QVERIFY(!window->isVisible());
 
         quotes->tableWidget()->scrollToItem(quotes->tableWidget()->item(row, 0));
+        QVERIFY(quotes->orderButton(row));
         QTest::mouseClick(quotes->orderButton(row), Qt::LeftButton);
         QVERIFY(window->isVisible());
         QCOMPARE(window->orderWidget()->codeEdit()->text(), code);
