@@ -10,8 +10,12 @@
 #include "basicControl/my_label.h"
 #include "basicControl/my_push_button.h"
 #include "constants.h"
+#include "user/personal_inf_dialog.h"
+#include "user/queryWindow/depositandwithdrawal_dialog.h"
+#include "user/queryWindow/fundtransfer/fundtransfer_widget.h"
 #include "user/queryWindow/query_windows_manager.h"
 #include "user/queryWindow/stockQuotes/stock_quotes_widget.h"
+#include "user/update_pwd_dialog.h"
 #include "utils/api_state.h"
 #include "utils/read_api_config.h"
 #include "utils/signal_interface.h"
@@ -117,7 +121,34 @@ void UserWidget::initQueryTabs() {
     m_quotePage->setQuotesClient(m_manager->quotesClient());
 }
 
-void UserWidget::initConnections() {}
+void UserWidget::initConnections() {
+    connect(m_fundButton, &QPushButton::clicked, this, &UserWidget::slot_refreshClicked);
+    connect(m_transferButton, &QPushButton::clicked, this, &UserWidget::slot_TransferbuttonClicked);
+    connect(m_depositButton, &QPushButton::clicked, this, &UserWidget::slot_DepositAndWithdrawalClicked);
+    connect(m_passwordButton, &QPushButton::clicked, this, &UserWidget::slot_updatePassbuttonClicked);
+}
+
+void UserWidget::slot_refreshClicked() {
+    if (!m_accountDialog) m_accountDialog = new PersonalInfDialog(this);
+    m_accountDialog->show();
+    m_accountDialog->slot_refresh();
+}
+
+void UserWidget::slot_TransferbuttonClicked() {
+    if (!m_transferWindow) m_transferWindow = new FundTransferWidget(this);
+    m_transferWindow->show();
+}
+
+void UserWidget::slot_DepositAndWithdrawalClicked() {
+    if (!m_depositDialog) m_depositDialog = new DepositAndWithdrawalDialog(this);
+    m_depositDialog->show();
+}
+
+void UserWidget::slot_updatePassbuttonClicked() {
+    if (!m_passwordDialog) m_passwordDialog = new UpdatePwdDialog(this);
+    m_passwordDialog->show();
+    m_passwordDialog->clearInputs();
+}
 
 void UserWidget::refreshAccountInfo() {
     m_accountLabel->setText(currentAccount);
