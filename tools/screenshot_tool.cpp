@@ -10,11 +10,21 @@
 #include <QThread>
 
 #include "basicControl/my_combo_box.h"
+#include "basicControl/my_double_spin_box.h"
+#include "basicControl/my_label.h"
 #include "basicControl/my_line_edit.h"
 #include "basicControl/my_push_button.h"
 #include "constants.h"
 #include "login/login_widget.h"
 #include "mainwindow.h"
+#include "user/personal_inf_dialog.h"
+#include "user/queryWindow/depositandwithdrawal_dialog.h"
+#include "user/queryWindow/depositandwithdrawal_widget.h"
+#include "user/queryWindow/fundtransfer/fundtransfer_operation_widget.h"
+#include "user/queryWindow/fundtransfer/fundtransfer_table_widget.h"
+#include "user/queryWindow/fundtransfer/fundtransfer_widget.h"
+#include "user/update_pwd_dialog.h"
+#include "user/user_widget.h"
 #include "utils/dialog_seam.h"
 
 namespace {
@@ -25,6 +35,48 @@ void waitFor(const std::function<bool()>& done, int ms) {
         QCoreApplication::processEvents(QEventLoop::AllEvents, 50);
         QThread::msleep(10);
     }
+}
+
+// The four fund and account windows of the workspace, each with something in it; returns the files.
+QStringList saveFundDialogs(UserWidget* workspace, const QString& outDir) {
+    QStringList saved;
+    auto save = [&saved, &outDir](QWidget* window, const char* name) {
+        waitFor([] { return false; }, 300);
+        const QString path = outDir + "/" + name;
+        window->grab().save(path);
+        window->hide();
+        saved << path;
+    };
+
+    workspace->depositButton()->click();
+    DepositAndWithdrawalWidget* page = workspace->depositDialog()->page();
+    page->amountEdit()->setText("20000");
+    page->depositButton()->click();
+    page->amountEdit()->setText("5000.5");
+    page->withdrawButton()->click();
+    waitFor([] { return false; }, 300);
+    page->refreshButton()->click();
+    waitFor([page] { return page->rowCount() >= 2; }, 5000);
+    save(workspace->depositDialog(), "deposit.png");
+
+    workspace->transferButton()->click();
+    FundTransferWidget* transfer = workspace->transferWindow();
+    transfer->operationWidget()->amountBox()->setValue(1000);
+    transfer->operationWidget()->sendButton()->click();  // confirmed by the box handler
+    waitFor([] { return false; }, 1500);                 // the transfer runs to its end
+    transfer->tableWidget()->refreshButton()->click();
+    waitFor([transfer] { return transfer->tableWidget()->rowCount() >= 1; }, 5000);
+    save(transfer, "transfer.png");
+
+    workspace->fundButton()->click();
+    PersonalInfDialog* account = workspace->accountDialog();
+    waitFor([account] { return !account->valueLabels().first()->text().isEmpty(); }, 5000);
+    save(account, "account.png");
+
+    workspace->passwordButton()->click();
+    workspace->passwordDialog()->oldPasswordEdit()->setText("123456");
+    save(workspace->passwordDialog(), "password.png");
+    return saved;
 }
 }  // namespace
 
@@ -106,6 +158,7 @@ int main(int argc, char* argv[]) {
     waitFor([&w] { return w.stackedWidget()->currentIndex() != 0; }, 15000);
     waitFor([] { return false; }, 3000);  // a refresh or two of the quote table
     w.grab().save(outDir + "/workspace.png");
+    const QStringList dialogs = w.userWidget() ? saveFundDialogs(w.userWidget(), outDir) : QStringList();
 
     QFile restore(config);
     restore.open(QIODevice::WriteOnly | QIODevice::Truncate);
@@ -119,6 +172,7 @@ int main(int argc, char* argv[]) {
     sim.waitForFinished();
     for (const QString& b : boxes) fprintf(stderr, "box: %s\n", qPrintable(b));
     printf("%s/login.png\n%s/workspace.png\n", qPrintable(outDir), qPrintable(outDir));
+    for (const QString& path : dialogs) printf("%s\n", qPrintable(path));
     fflush(stdout);
     // As the program does on close: no release, no logout.
     std::_Exit(w.stackedWidget()->currentIndex() != 0 ? 0 : 1);
