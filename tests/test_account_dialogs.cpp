@@ -178,6 +178,22 @@ private slots:
         QCOMPARE(request.requestId, 3);
     }
 
+    void linkLossDuringTheConfirmationLeavesTheDialogAlone() {
+        UpdatePwdDialog dialog;
+        dialog.show();
+        DialogSeam::setChoiceHandler([](const DialogSeam::Box&) {
+            DialogSeam::endSession();
+            return 0;
+        });
+        QTest::keyClicks(dialog.oldPasswordEdit(), "123456");
+        QTest::keyClicks(dialog.newPasswordEdit(), "654321");
+        QTest::mouseClick(dialog.confirmButton(), Qt::LeftButton);
+        QVERIFY(fakeapi::requests().empty());
+        // The workspace that owns it is about to go; the dialog is not touched any further.
+        QCOMPARE(dialog.newPasswordEdit()->text(), QStringLiteral("654321"));
+        QVERIFY(dialog.isVisible());
+    }
+
     void clearEmptiesFieldsAndAnswersAreReported() {
         UpdatePwdDialog dialog;
         dialog.oldPasswordEdit()->setText("1");

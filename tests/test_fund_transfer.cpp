@@ -127,6 +127,16 @@ private slots:
         QCOMPARE(form->amountBox()->value(), 0.0);
     }
 
+    void linkLossDuringTheConfirmationSendsNothing() {
+        form->amountBox()->setValue(300);
+        DialogSeam::setChoiceHandler([](const DialogSeam::Box&) {
+            DialogSeam::endSession();  // the counter went away while the box was open
+            return 0;
+        });
+        QTest::mouseClick(form->sendButton(), Qt::LeftButton);
+        QVERIFY(fakeapi::requests().empty());
+    }
+
     void unsentTransferIsReported() {
         form->amountBox()->setValue(300);
         fakeapi::scriptResult("reqBTFundTransfer", -1);
