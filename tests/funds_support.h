@@ -1,8 +1,8 @@
-// Shared by the funds and account suites: boxes recorded and answered, request records read back,
-// answers fired from the fake library's own thread through the real callback table.
+// Shared by the funds and account suites: record images, boxes recorded and answered, answers fired
+// from the fake library's own thread through the real callback table.
 #pragma once
 
-#include <QCoreApplication>
+#include <QTableWidget>
 #include <QtTest>
 #include <cstring>
 #include <functional>
@@ -17,30 +17,20 @@
 
 namespace funds {
 
-using Bytes = std::vector<uint8_t>;
-
-// A zero-filled record image with fields put at their offsets, to compare requests with.
+// A zero-filled record image with fields put at their offsets.
 class Image {
 public:
     explicit Image(size_t size) : m_bytes(size, 0) {}
+    template <typename T>
+    Image& put(size_t offset, T value) {
+        std::memcpy(m_bytes.data() + offset, &value, sizeof(T));
+        return *this;
+    }
     Image& text(size_t offset, const std::string& value) {
         std::memcpy(m_bytes.data() + offset, value.data(), value.size());
         return *this;
     }
-    Image& real(size_t offset, double value) {
-        std::memcpy(m_bytes.data() + offset, &value, sizeof(value));
-        return *this;
-    }
-    Image& byte(size_t offset, char value) {
-        m_bytes[offset] = uint8_t(value);
-        return *this;
-    }
-    Image& u32(size_t offset, uint32_t value) {
-        std::memcpy(m_bytes.data() + offset, &value, sizeof(value));
-        return *this;
-    }
-    const Bytes& bytes() const { return m_bytes; }
-    // Read back as a record of the library (the sizes must match).
+    const std::vector<uint8_t>& bytes() const { return m_bytes; }
     template <typename T>
     T as() const {
         T record;
@@ -49,14 +39,8 @@ public:
     }
 
 private:
-    Bytes m_bytes;
+    std::vector<uint8_t> m_bytes;
 };
-
-inline QStringList repeated(int count, const QString& text) {
-    QStringList out;
-    for (int i = 0; i < count; ++i) out << text;
-    return out;
-}
 
 inline std::vector<fakeapi::Request> requestsOf(const std::string& function) {
     std::vector<fakeapi::Request> out;
@@ -73,58 +57,54 @@ inline CMoruRspInfo rspInfo(int errorId, const char* text = "") {
     return info;
 }
 
-// Runs `fire` as the library would, on a thread of its own, then lets the queued deliveries arrive.
+// Runs `call` as the library would, on a thread of its own, then lets the queued deliveries arrive.
 inline void fire(const std::function<void(const CMoruTraderSpi&)>& call) {
     fakeapi::fireOnOwnThread(call);
     QCoreApplication::processEvents();
-    QCoreApplication::processEvents();
 }
 
-// Records every box and answers it; choice boxes take `choiceAnswer`.
+inline QStringList repeated(int count, const QString& text) {
+    QStringList out;
+    for (int i = 0; i < count; ++i) out << text;
+    return out;
+}
+
+inline QStringList rowOf(const QTableWidget* table, int row) {
+    QStringList cells;
+    for (int c = 0; c < table->columnCount(); ++c)
+        cells << (table->item(row, c) ? table->item(row, c)->text() : QStringLiteral("<none>"));
+    return cells;
+}
+
+// Records every box as "kind|title|text" and answers it; boxes with named buttons take `choice`.
 class Boxes {
 public:
     Boxes() {
         DialogSeam::setBoxHandler([this](const DialogSeam::Box& box) {
-            shown << box;
-            if (onBox) onBox(box);
+            record(box);
             return QMessageBox::Ok;
         });
         DialogSeam::setChoiceHandler([this](const DialogSeam::Box& box) {
-            shown << box;
-            return choiceAnswer;
+            record(box);
+            return choice;
         });
     }
     ~Boxes() {
         DialogSeam::setBoxHandler({});
         DialogSeam::setChoiceHandler({});
     }
-    // "kind|title|text" of each box, for whole-text comparison.
-    QStringList texts() const {
-        QStringList out;
-        for (const DialogSeam::Box& b : shown)
-            out << QString("%1|%2|%3").arg(kindName(b.kind), b.title, b.text);
-        return out;
-    }
-    static QString kindName(DialogSeam::Kind kind) {
-        switch (kind) {
-            case DialogSeam::Kind::Information:
-                return "information";
-            case DialogSeam::Kind::Question:
-                return "question";
-            case DialogSeam::Kind::Warning:
-                return "warning";
-            case DialogSeam::Kind::Critical:
-                break;
-        }
-        return "critical";
+    void record(const DialogSeam::Box& box) {
+        static const char* kinds[] = {"information", "question", "warning", "critical"};
+        shown << QString("%1|%2|%3").arg(kinds[int(box.kind)], box.title, box.text);
+        if (!box.choices.isEmpty()) choices << box.choices;
     }
 
-    QList<DialogSeam::Box> shown;
-    int choiceAnswer = 0;
-    std::function<void(const DialogSeam::Box&)> onBox;
+    QStringList shown;
+    QList<QStringList> choices;
+    int choice = 0;
 };
 
-// The state every suite starts from: the callback table registered with the fake, a fresh request log.
+// The callback table registered with the fake, no request made yet, the account of the login.
 inline void resetLibrary(const QString& account) {
     fakeapi::reset();
     ApiClientUtils::fillCallbackTable();
