@@ -12,6 +12,8 @@
 
 #include "basicControl/my_click_label.h"
 #include "basicControl/my_combo_box.h"
+#include "basicControl/my_double_spin_box.h"
+#include "basicControl/my_label.h"
 #include "basicControl/my_line_edit.h"
 #include "basicControl/my_push_button.h"
 #include "constants.h"
@@ -22,6 +24,13 @@
 #include "user/orderWindow/order_widget.h"
 #include "user/orderWindow/order_window.h"
 #include "user/orderWindow/tender_offer_widget.h"
+#include "user/personal_inf_dialog.h"
+#include "user/queryWindow/depositandwithdrawal_dialog.h"
+#include "user/queryWindow/depositandwithdrawal_widget.h"
+#include "user/queryWindow/fundtransfer/fundtransfer_operation_widget.h"
+#include "user/queryWindow/fundtransfer/fundtransfer_table_widget.h"
+#include "user/queryWindow/fundtransfer/fundtransfer_widget.h"
+#include "user/update_pwd_dialog.h"
 #include "user/user_widget.h"
 #include "utils/dialog_seam.h"
 #include "utils/signal_interface.h"
@@ -58,6 +67,48 @@ QStringList saveOrderWindow(MainWindow& w, const QString& code, const QString& s
     window->tabWidget()->setCurrentIndex(0);
     window->hide();
     return {outDir + "/" + tradeFile, outDir + "/" + specialFile};
+}
+
+// The four fund and account windows of the workspace, each with something in it; returns the files.
+QStringList saveFundDialogs(UserWidget* workspace, const QString& outDir) {
+    QStringList saved;
+    auto save = [&saved, &outDir](QWidget* window, const char* name) {
+        waitFor([] { return false; }, 300);
+        const QString path = outDir + "/" + name;
+        window->grab().save(path);
+        window->hide();
+        saved << path;
+    };
+
+    workspace->depositButton()->click();
+    DepositAndWithdrawalWidget* page = workspace->depositDialog()->page();
+    page->amountEdit()->setText("20000");
+    page->depositButton()->click();
+    page->amountEdit()->setText("5000.5");
+    page->withdrawButton()->click();
+    waitFor([] { return false; }, 300);
+    page->refreshButton()->click();
+    waitFor([page] { return page->rowCount() >= 2; }, 5000);
+    save(workspace->depositDialog(), "deposit.png");
+
+    workspace->transferButton()->click();
+    FundTransferWidget* transfer = workspace->transferWindow();
+    transfer->operationWidget()->amountBox()->setValue(1000);
+    transfer->operationWidget()->sendButton()->click();  // confirmed by the box handler
+    waitFor([] { return false; }, 1500);                 // the transfer runs to its end
+    transfer->tableWidget()->refreshButton()->click();
+    waitFor([transfer] { return transfer->tableWidget()->rowCount() >= 1; }, 5000);
+    save(transfer, "transfer.png");
+
+    workspace->fundButton()->click();
+    PersonalInfDialog* account = workspace->accountDialog();
+    waitFor([account] { return !account->valueLabels().first()->text().isEmpty(); }, 5000);
+    save(account, "account.png");
+
+    workspace->passwordButton()->click();
+    workspace->passwordDialog()->oldPasswordEdit()->setText("123456");
+    save(workspace->passwordDialog(), "password.png");
+    return saved;
 }
 }  // namespace
 
@@ -141,6 +192,7 @@ int main(int argc, char* argv[]) {
     w.grab().save(outDir + "/workspace.png");
     QStringList saved{outDir + "/login.png", outDir + "/workspace.png"};
     saved << saveOrderWindow(w, "600000", "600999", outDir, "order_trade_sh.png", "order_tender_offer.png");
+    if (w.userWidget()) saved << saveFundDialogs(w.userWidget(), outDir);
 
     // The same window after a Shenzhen login: the link goes, the login page comes back.
     emit SignalInterface::instance()->signal_onFrontTradeDisconnected(0);

@@ -11,8 +11,12 @@
 #include "basicControl/my_push_button.h"
 #include "constants.h"
 #include "user/orderWindow/order_window.h"
+#include "user/personal_inf_dialog.h"
+#include "user/queryWindow/depositandwithdrawal_dialog.h"
+#include "user/queryWindow/fundtransfer/fundtransfer_widget.h"
 #include "user/queryWindow/query_windows_manager.h"
 #include "user/queryWindow/stockQuotes/stock_quotes_widget.h"
+#include "user/update_pwd_dialog.h"
 #include "utils/api_state.h"
 #include "utils/read_api_config.h"
 #include "utils/signal_interface.h"
@@ -126,6 +130,10 @@ void UserWidget::initQueryTabs() {
 
 void UserWidget::initConnections() {
     connect(m_tradeButton, &QPushButton::clicked, this, &UserWidget::slot_orderButtonClicked);
+    connect(m_fundButton, &QPushButton::clicked, this, &UserWidget::slot_refreshClicked);
+    connect(m_transferButton, &QPushButton::clicked, this, &UserWidget::slot_TransferbuttonClicked);
+    connect(m_depositButton, &QPushButton::clicked, this, &UserWidget::slot_DepositAndWithdrawalClicked);
+    connect(m_passwordButton, &QPushButton::clicked, this, &UserWidget::slot_updatePassbuttonClicked);
 }
 
 void UserWidget::slot_orderButtonClicked() {
@@ -134,6 +142,28 @@ void UserWidget::slot_orderButtonClicked() {
         m_orderWindow->initDataClass(m_manager->quotesClient());
     }
     m_orderWindow->show();
+}
+
+void UserWidget::slot_refreshClicked() {
+    if (!m_accountDialog) m_accountDialog = new PersonalInfDialog(this);
+    m_accountDialog->show();
+    m_accountDialog->slot_refresh();
+}
+
+void UserWidget::slot_TransferbuttonClicked() {
+    if (!m_transferWindow) m_transferWindow = new FundTransferWidget(this);
+    m_transferWindow->show();
+}
+
+void UserWidget::slot_DepositAndWithdrawalClicked() {
+    if (!m_depositDialog) m_depositDialog = new DepositAndWithdrawalDialog(this);
+    m_depositDialog->show();
+}
+
+void UserWidget::slot_updatePassbuttonClicked() {
+    if (!m_passwordDialog) m_passwordDialog = new UpdatePwdDialog(this);
+    m_passwordDialog->show();
+    m_passwordDialog->clearInputs();
 }
 
 void UserWidget::refreshAccountInfo() {

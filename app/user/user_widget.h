@@ -9,6 +9,10 @@ class MyPushButton;
 class OrderWindow;
 class QueryWindowsManager;
 class StockQuotesWidget;
+class PersonalInfDialog;
+class FundTransferWidget;
+class DepositAndWithdrawalDialog;
+class UpdatePwdDialog;
 
 // The page shown after a successful login: the account header with its buttons, the quote display and
 // the query tabs.
@@ -40,6 +44,23 @@ public:
 public slots:
     void slot_orderButtonClicked();
 
+public:
+    MyPushButton* transferButton() const { return m_transferButton; }
+    MyPushButton* depositButton() const { return m_depositButton; }
+    MyPushButton* fundButton() const { return m_fundButton; }
+    MyPushButton* passwordButton() const { return m_passwordButton; }
+    // Null until their button is first pressed.
+    PersonalInfDialog* accountDialog() const { return m_accountDialog; }
+    FundTransferWidget* transferWindow() const { return m_transferWindow; }
+    DepositAndWithdrawalDialog* depositDialog() const { return m_depositDialog; }
+    UpdatePwdDialog* passwordDialog() const { return m_passwordDialog; }
+
+public slots:
+    void slot_refreshClicked();
+    void slot_TransferbuttonClicked();
+    void slot_DepositAndWithdrawalClicked();
+    void slot_updatePassbuttonClicked();
+
 protected:
     void paintEvent(QPaintEvent* event) override;
 
@@ -63,6 +84,10 @@ private:
     StockQuotesWidget* m_quotePage = nullptr;
     QueryWindowsManager* m_manager = nullptr;
     OrderWindow* m_orderWindow = nullptr;
+    PersonalInfDialog* m_accountDialog = nullptr;
+    FundTransferWidget* m_transferWindow = nullptr;
+    DepositAndWithdrawalDialog* m_depositDialog = nullptr;
+    UpdatePwdDialog* m_passwordDialog = nullptr;
     QVBoxLayout* m_mainLayout = nullptr;
     QString m_exchangeIconPath;
     bool m_built = false;

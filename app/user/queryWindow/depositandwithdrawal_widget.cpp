@@ -1,0 +1,149 @@
+#include "user/queryWindow/depositandwithdrawal_widget.h"
+
+#include <QDebug>
+#include <QDoubleValidator>
+#include <QHBoxLayout>
+#include <QTimer>
+
+#include "basicControl/base_table_widget.h"
+#include "basicControl/my_line_edit.h"
+#include "basicControl/my_push_button.h"
+#include "moru_securities_api.h"
+#include "user/queryWindow/in_out_fund_records.h"
+#include "utils/api_state.h"
+#include "utils/dialog_seam.h"
+#include "utils/error_msg.h"
+#include "utils/signal_interface.h"
+
+DepositAndWithdrawalWidget::DepositAndWithdrawalWidget(QWidget* parent)
+    : QueryWindow(QStringLiteral("出入金"), parent),
+      mAmountEdit(new MyLineEdit(this)),
+      mWithdrawButton(new MyPushButton(QStringLiteral("出金"), this)),
+      mDepositButton(new MyPushButton(QStringLiteral("入金"), this)),
+      mClearButton(new MyPushButton(QStringLiteral("清空"), this)),
+      mRefreshButton(new MyPushButton(QStringLiteral("刷新"), this)),
+      mRefreshLock(new QTimer(this)) {
+    mAmountEdit->setPlaceholderText(tr("金额"));
+    // Two decimals, no range; read back with the C locale, so it also checks with the C locale.
+    auto* validator = new QDoubleValidator(mAmountEdit);
+    validator->setDecimals(2);
+    validator->setNotation(QDoubleValidator::StandardNotation);
+    validator->setLocale(QLocale::c());
+    mAmountEdit->setValidator(validator);
+    mClearButton->setGreenStyle();
+
+    QHBoxLayout* tools = toolLayout();
+    tools->addWidget(mAmountEdit, 0, Qt::AlignLeft);
+    tools->addWidget(mWithdrawButton, 0, Qt::AlignLeft);
+    tools->addWidget(mDepositButton, 0, Qt::AlignLeft);
+    tools->addWidget(mClearButton, 0, Qt::AlignLeft);
+    tools->addStretch();
+    tools->addWidget(mRefreshButton, 0, Qt::AlignRight);
+
+    mRefreshLock->setSingleShot(true);
+    mRefreshLock->setInterval(REFRESH_LOCK_MS);
+    connect(mRefreshLock, &QTimer::timeout, this, &DepositAndWithdrawalWidget::slot_unlockRefresh);
+
+    SignalInterface* hub = SignalInterface::instance();
+    connect(mRefreshButton, &QPushButton::clicked, this, &DepositAndWithdrawalWidget::slot_clicked);
+    connect(mWithdrawButton, &QPushButton::clicked, this, &DepositAndWithdrawalWidget::slot_withdrawMoney);
+    connect(mDepositButton, &QPushButton::clicked, this, &DepositAndWithdrawalWidget::slot_saveMoney);
+    connect(hub, &SignalInterface::signal_rspQryInOutFundRecord, this,
+            &DepositAndWithdrawalWidget::slot_rspQryInOutFundRecord);
+    connect(hub, &SignalInterface::signal_rspInFund, this, &DepositAndWithdrawalWidget::slot_rspInFund);
+    connect(hub, &SignalInterface::signal_rspOutFund, this, &DepositAndWithdrawalWidget::slot_rspOutFund);
+    connect(mClearButton, &QPushButton::clicked, this, &DepositAndWithdrawalWidget::slot_clickedClear);
+}
+
+std::pair<bool, CMoruReqCapTransferField> DepositAndWithdrawalWidget::checkValue() {
+    const double amount = mAmountEdit->text().toDouble();  // 0 when empty or not a number
+    if (amount <= 0) {
+        DialogSeam::warning(QStringLiteral("提示"), QStringLiteral("请输入正确的金额"));
+        qWarning() << "input error money double is :" << amount;
+        return {false, InOutFundRecords::transferRequest(QString(), 0)};
+    }
+    return {true, InOutFundRecords::transferRequest(currentAccount, amount)};
+}
+
+void DepositAndWithdrawalWidget::sendFundRequest(FundRequest request, const char* failureLog) {
+    const std::pair<bool, CMoruReqCapTransferField> checked = checkValue();
+    if (!checked.first) return;
+    if (request(&checked.second, takeRequestId(), entryNo) != 0) {
+        qWarning() << failureLog;
+        DialogSeam::warning(QStringLiteral("错误"), QStringLiteral("请求失败"));
+    }
+}
+
+void DepositAndWithdrawalWidget::slot_saveMoney() {
+    sendFundRequest(&reqInFund, "入金请求失败");
+}
+
+void DepositAndWithdrawalWidget::slot_withdrawMoney() {
+    sendFundRequest(&reqOutFund, "出金请求失败");
+}
+
+void DepositAndWithdrawalWidget::showFundAnswer(const CMoruRspInfo& info, const QString& failure,
+                                                const QString& success) {
+    if (info.ErrorID != 0) {
+        const QString text = failure.arg(info.ErrorID).arg(ErrorMsg::instance()->getErrorMsg(info));
+        qWarning() << text;
+        DialogSeam::warning(QStringLiteral("错误"), text);
+        return;
+    }
+    qInfo() << success;
+    DialogSeam::information(QStringLiteral("提示"), success);
+}
+
+void DepositAndWithdrawalWidget::slot_rspInFund(const CMoruRspCapTransferField&, const CMoruRspInfo& pRspInfo,
+                                                int, bool) {
+    showFundAnswer(pRspInfo, QStringLiteral("调入资金失败[%0]%1"), QStringLiteral("调入资金成功"));
+}
+
+void DepositAndWithdrawalWidget::slot_rspOutFund(const CMoruRspCapTransferField&,
+                                                 const CMoruRspInfo& pRspInfo, int, bool) {
+    showFundAnswer(pRspInfo, QStringLiteral("调出资金失败[%0]%1"), QStringLiteral("调出资金成功"));
+}
+
+void DepositAndWithdrawalWidget::slot_clicked() {
+    // At most one query a second, whatever becomes of this one.
+    mRefreshButton->setEnabled(false);
+    mRefreshLock->start();
+
+    const CMoruReqQryCapTransferRecordField request = InOutFundRecords::recordQuery(currentAccount);
+    if (reqQryInOutFundRecord(&request, takeRequestId(), entryNo) != 0) {
+        qWarning() << "出入金信息查询请求失败";
+        DialogSeam::warning(QStringLiteral("错误"), QStringLiteral("查询出错"));
+        return;
+    }
+    tableWidget()->setRowCount(0);
+    mRowCount = 0;
+}
+
+void DepositAndWithdrawalWidget::slot_unlockRefresh() {
+    mRefreshButton->setEnabled(true);
+}
+
+void DepositAndWithdrawalWidget::slot_rspQryInOutFundRecord(
+    const CMoruRspQryCapTransferRecordField& pRspField, const CMoruRspInfo& pRspInfo, int, bool bIsLast) {
+    if (pRspInfo.ErrorID != 0) {
+        const QString text =
+            QStringLiteral("[%0]%1").arg(pRspInfo.ErrorID).arg(ErrorMsg::instance()->getErrorMsg(pRspInfo));
+        qWarning() << QStringLiteral("出入金信息查询失败%1").arg(text);
+        DialogSeam::warning(QStringLiteral("错误"), text);
+        return;
+    }
+    if (pRspField.TransferDirection == '0' && bIsLast) {
+        DialogSeam::information(QStringLiteral("提示"), QStringLiteral("查询成功，没有记录"));
+        return;
+    }
+    const QStringList cells = InOutFundRecords::rowCells(pRspField);
+    BaseTableWidget* table = tableWidget();
+    table->insertRow(mRowCount);
+    for (int column = 0; column < cells.size(); ++column)
+        table->setItem(mRowCount, column, new QTableWidgetItem(cells.at(column)));
+    ++mRowCount;
+}
+
+void DepositAndWithdrawalWidget::slot_clickedClear() {
+    mAmountEdit->clear();
+}

@@ -1,0 +1,30 @@
+#pragma once
+
+#include "moru_api_types.h"
+#include "user/queryWindow/query_window.h"
+
+class MyPushButton;
+
+// The right side of the transfer dialog: the account's transfer records.
+class FundTransferTableWidget : public QueryWindow {
+    Q_OBJECT
+public:
+    explicit FundTransferTableWidget(QWidget* parent = nullptr);
+
+    MyPushButton* refreshButton() const { return mRefreshButton; }
+    // Whether a click on "刷新" sends a query now (not while one is answered).
+    bool refreshArmed() const { return bool(mRefreshConnection); }
+    int rowCount() const { return mRowCount; }
+
+public slots:
+    void slot_clicked();
+    void slot_rspQryBTFundTransferRecord(const CMoruRspQryBTCapTransferManagerField& pRspField,
+                                         const CMoruRspInfo& pRspInfo, int nRequestID, bool bIsLast);
+
+private:
+    void armRefresh();
+
+    MyPushButton* mRefreshButton;
+    QMetaObject::Connection mRefreshConnection;
+    int mRowCount = 0;
+};

@@ -1,0 +1,42 @@
+#include "user/queryWindow/in_out_fund_records.h"
+
+#include <cstring>
+
+#include "user/record_text.h"
+
+namespace InOutFundRecords {
+
+CMoruReqCapTransferField transferRequest(const QString& account, double amount) {
+    CMoruReqCapTransferField request;
+    std::memset(&request, 0, sizeof(request));
+    RecordText::write(request.AccountID, sizeof(request.AccountID), account);
+    request.Amount = amount;
+    return request;
+}
+
+CMoruReqQryCapTransferRecordField recordQuery(const QString& account) {
+    CMoruReqQryCapTransferRecordField request;
+    std::memset(&request, 0, sizeof(request));
+    RecordText::write(request.AccountID, sizeof(request.AccountID), account);
+    return request;
+}
+
+QString operationText(char direction) {
+    switch (direction) {
+        case '1':
+            return QStringLiteral("入金");
+        case '2':
+            return QStringLiteral("出金");
+        default:
+            return QString();
+    }
+}
+
+QStringList rowCells(const CMoruRspQryCapTransferRecordField& record) {
+    const double amount = record.Amount;  // packed: copy before use
+    return {RecordText::read(record.OrgCode, sizeof(record.OrgCode)), QString::number(amount, 'f', 2),
+            operationText(record.TransferDirection),
+            RecordText::read(record.OperTime, sizeof(record.OperTime))};
+}
+
+}  // namespace InOutFundRecords
