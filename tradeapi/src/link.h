@@ -6,6 +6,11 @@
 #ifndef ASIO_STANDALONE
 #define ASIO_STANDALONE
 #endif
+// Asio picks its handler allocator from what was included before it; fixed here, every file
+// frees with the allocator that another file allocated with.
+#ifndef ASIO_DISABLE_STD_ALIGNED_ALLOC
+#define ASIO_DISABLE_STD_ALIGNED_ALLOC
+#endif
 #include <array>
 #include <asio.hpp>
 #include <atomic>
