@@ -4,6 +4,7 @@
 #include <string>
 
 #include "dispatch.h"
+#include "error_texts.h"
 
 namespace {
 
@@ -66,17 +67,25 @@ const CMoruTraderSpi g_spi = makeSpi();
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     moru::Dispatcher d(&g_spi);
+    // A small store, so its cap is reached too.
+    moru::TextStore store(4096);
+    moru::ErrorTexts texts(store);
     size_t off = 0;
     for (;;) {
         moru_wire::Header h;
         const char* why = nullptr;
         if (moru_wire::decodeHeader(data + off, size - off, h, &why) != moru_wire::Parse::Ok) break;
-        moru::Event ev;
-        moru::LoginAnswer a;
+        moru::Frame f;
         std::string reason;
-        if (!d.onFrame(h, data + off + moru_wire::kHeaderSize, h.bodyLen, &ev, &a, &reason)) break;
+        if (!d.decode(h, data + off + moru_wire::kHeaderSize, h.bodyLen, &f, &reason)) break;
+        if (f.event == moru::Event::ErrorTable) {
+            std::string note;
+            texts.accept(f.body, f.len, &note);
+        } else {
+            d.deliver(f);
+        }
         off += moru_wire::kHeaderSize + h.bodyLen;
     }
-    g_sink = uint8_t(std::strlen(d.errorText(2005, '1')));
+    g_sink = uint8_t(std::strlen(texts.find(2005, '1')));
     return 0;
 }

@@ -204,12 +204,13 @@ MORU_API void registerSpi(CMoruTraderSpi spi, int entryNo);
 MORU_API int reqLogin(const char* configPath, const char* account, const char* password, int entryNo,
                       int node, char market, int nRequestID);
 
-// Closes the entry's links, waits for its threads and frees the entry. Safe on an entry that does not
-// exist; must not be called from one of the library's own threads.
+// Closes the entry's links, waits for its threads and frees the entry; while another release of the
+// entry is under way, waits for that one to finish. Safe on an entry that does not exist; refused
+// (non-zero) on one of the library's own threads.
 MORU_API int release(int entryNo);
 
 // The counter's text for an error number, known after login; an unknown number gives "". The text is
-// NUL-terminated, owned by the library and stays valid until the entry is released.
+// NUL-terminated, owned by the library and stays valid for the life of the process.
 MORU_API const char* getErrMsgEx(int errorId, char market, int flag, int entryNo);
 
 MORU_API int reqInsertOrder(const CMoruReqOrderInsertField* req, int nRequestID, int entryNo);

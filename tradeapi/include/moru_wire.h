@@ -8,6 +8,7 @@
 #ifndef MORU_WIRE_H
 #define MORU_WIRE_H
 
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
@@ -82,6 +83,7 @@ enum LinkKind : uint8_t { kLinkManager = 1, kLinkQuery = 2, kLinkTrade = 3 };
 enum DisconnectReason : int {
     kReasonReadFailed = 0x1001,
     kReasonWriteFailed = 0x1002,
+    kReasonSendQueueFull = 0x1003,  // the counter stopped reading what we send
     kReasonHeartbeatTimeout = 0x2001,
     kReasonBadFrame = 0x2003,
 };
@@ -149,10 +151,18 @@ inline void appendFrame(std::vector<uint8_t>& out, Msg type, int32_t requestId, 
     h.bodyLen = uint32_t(bodyLen);
     h.requestId = requestId;
     h.flags = flags;
-    size_t at = out.size();
+    // Copied through iterators: writing through data() after the resize, or inserting into an
+    // empty vector, makes GCC 12's Release build warn about a region it takes for empty.
+    const size_t at = out.size();
     out.resize(at + kHeaderSize + bodyLen);
-    encodeHeader(h, out.data() + at);
-    if (bodyLen) std::memcpy(out.data() + at + kHeaderSize, body, bodyLen);
+    uint8_t head[kHeaderSize];
+    encodeHeader(h, head);
+    auto dst = out.begin() + std::ptrdiff_t(at);
+    std::copy(head, head + kHeaderSize, dst);
+    if (bodyLen) {
+        const uint8_t* b = static_cast<const uint8_t*>(body);
+        std::copy(b, b + bodyLen, dst + std::ptrdiff_t(kHeaderSize));
+    }
 }
 
 // Copies a bounded, NUL-terminated text out of a fixed-width field.

@@ -7,13 +7,25 @@
 
 namespace {
 
-std::mutex g_mutex;
-std::shared_ptr<moru::Session> g_entries[MORU_ENTRY_COUNT];
+struct Entries {
+    std::mutex mutex;
+    std::shared_ptr<moru::Session> slots[MORU_ENTRY_COUNT];
+    // Held for a whole release, so a second release of the entry waits for the first.
+    std::mutex releasing[MORU_ENTRY_COUNT];
+};
+
+// Never destroyed: the terminal ends with exit() and no logout, and a table destroyed at exit
+// would release every entry and log it out.
+Entries& entries() {
+    static auto* e = new Entries;
+    return *e;
+}
 
 std::shared_ptr<moru::Session> entry(int entryNo) {
     if (entryNo < 0 || entryNo >= MORU_ENTRY_COUNT) return nullptr;
-    std::lock_guard<std::mutex> lock(g_mutex);
-    return g_entries[entryNo];
+    Entries& e = entries();
+    std::lock_guard<std::mutex> lock(e.mutex);
+    return e.slots[entryNo];
 }
 
 template <typename T>
@@ -29,9 +41,10 @@ extern "C" {
 
 MORU_API int createTraderApi(int entryNo) {
     if (entryNo < 0 || entryNo >= MORU_ENTRY_COUNT) return MORU_CREATE_OUT_OF_RANGE;
-    std::lock_guard<std::mutex> lock(g_mutex);
-    if (g_entries[entryNo]) return MORU_CREATE_ALREADY_EXISTS;
-    g_entries[entryNo] = std::make_shared<moru::Session>(entryNo);
+    Entries& e = entries();
+    std::lock_guard<std::mutex> lock(e.mutex);
+    if (e.slots[entryNo]) return MORU_CREATE_ALREADY_EXISTS;
+    e.slots[entryNo] = std::make_shared<moru::Session>(entryNo);
     return 0;
 }
 
@@ -55,16 +68,16 @@ MORU_API int reqLogin(const char* configPath, const char* account, const char* p
 
 MORU_API int release(int entryNo) {
     if (entryNo < 0 || entryNo >= MORU_ENTRY_COUNT) return -1;
+    // A library thread would wait for itself, or for a release that waits for it.
+    if (moru::Session::onLibraryThread()) return -2;
+    Entries& e = entries();
+    std::lock_guard<std::mutex> whole(e.releasing[entryNo]);
     std::shared_ptr<moru::Session> s;
     {
-        std::lock_guard<std::mutex> lock(g_mutex);
-        s = g_entries[entryNo];
-        if (!s) return 0;
-        // Our own threads cannot wait for themselves.
-        if (s->onOwnThread()) return -2;
-        g_entries[entryNo].reset();
+        std::lock_guard<std::mutex> lock(e.mutex);
+        s.swap(e.slots[entryNo]);
     }
-    s->stop();
+    if (s) s->stop();
     return 0;
 }
 

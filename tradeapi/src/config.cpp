@@ -60,7 +60,6 @@ std::vector<Address> parseUrls(const std::string& list) {
             continue;
         long p = std::strtol(port.c_str(), nullptr, 10);
         if (p <= 0 || p > 65535) continue;
-        if (host == "localhost") host = "127.0.0.1";
         out.push_back({host, uint16_t(p)});
     }
     return out;
@@ -87,7 +86,7 @@ bool loadConfig(const std::string& path, Config& out, std::string* why) {
     }
     // Fractions are accepted so tests can run with short time-outs.
     out.connectTimeoutSec = number(m, "TcpConnectTimeout", 5, 0.05, 10);
-    out.heartbeatSec = number(m, "HeartBeatInterval", 6, 0.05, 3600);
+    out.heartbeatSec = number(m, "HeartBeatInterval", 6, kMinHeartbeatSec, kMaxHeartbeatSec);
     out.heartbeatMisses = int(number(m, "HeartBeatTimeOutCnt", 3, 1, 1000));
     out.appId = m["AppID"];
     return true;

@@ -14,6 +14,10 @@ struct Address {
     uint16_t port = 0;
 };
 
+// The heartbeat interval the configuration accepts; a counter's announced interval is kept to it too.
+constexpr double kMinHeartbeatSec = 0.05;
+constexpr double kMaxHeartbeatSec = 3600;
+
 struct Config {
     std::vector<Address> manager;
     std::vector<Address> query;
@@ -26,7 +30,8 @@ struct Config {
 
 // key=value lines; "#" starts a comment line; a later key wins.
 std::map<std::string, std::string> parseSettings(const std::string& text);
-// "tcp://host:port;tcp://host:port"; malformed entries are skipped.
+// "tcp://host:port;tcp://host:port"; malformed entries are skipped. Host names are kept as
+// written and resolved when a link connects.
 std::vector<Address> parseUrls(const std::string& list);
 // False when the file cannot be read or names no counter address.
 bool loadConfig(const std::string& path, Config& out, std::string* why);

@@ -1,0 +1,59 @@
+#include "resolver.h"
+
+#include <mutex>
+
+namespace moru {
+
+namespace {
+
+std::mutex& hookMutex() {
+    static auto* m = new std::mutex;  // never destroyed: links may resolve while the process exits
+    return *m;
+}
+
+ResolveHook& hookSlot() {
+    static auto* h = new ResolveHook;
+    return *h;
+}
+
+}  // namespace
+
+void setResolveHook(ResolveHook hook) {
+    std::lock_guard<std::mutex> lock(hookMutex());
+    hookSlot() = std::move(hook);
+}
+
+void resolveAddress(asio::ip::tcp::resolver& resolver, const Address& a,
+                    std::function<void(Endpoints, std::string)> done) {
+    asio::error_code ec;
+    asio::ip::address literal = asio::ip::make_address(a.host, ec);
+    if (!ec) return done({asio::ip::tcp::endpoint(literal, a.port)}, {});
+    ResolveHook hook;
+    {
+        std::lock_guard<std::mutex> lock(hookMutex());
+        hook = hookSlot();
+    }
+    if (hook) {
+        std::vector<std::string> texts;
+        std::string why;
+        Endpoints eps;
+        if (hook(a.host, &texts, &why)) {
+            for (const auto& t : texts) {
+                asio::ip::address ip = asio::ip::make_address(t, ec);
+                if (!ec) eps.emplace_back(ip, a.port);
+            }
+            if (eps.empty()) why = "no usable address";
+        }
+        return done(std::move(eps), why);
+    }
+    resolver.async_resolve(
+        a.host, std::to_string(a.port), asio::ip::resolver_base::numeric_service,
+        [done = std::move(done)](const asio::error_code& e, asio::ip::tcp::resolver::results_type results) {
+            Endpoints eps;
+            if (!e)
+                for (const auto& r : results) eps.push_back(r.endpoint());
+            done(std::move(eps), e ? e.message() : std::string("no address"));
+        });
+}
+
+}  // namespace moru
