@@ -2,104 +2,33 @@
 // book, what is held and given back.
 #include <QTest>
 #include <cstring>
+#include <memory>
 
-#include "counter.h"
-#include "moru_api_types.h"
+#include "sim_capture.h"
+
+using namespace capture;
 
 namespace {
 
-struct Frame {
-    moru_wire::Header h;
-    CMoruRspInfo info;
-    std::vector<uint8_t> rec;
-};
+constexpr uint64_t kLevelVolume[5] = {300, 500, 400, 200, 100};
+constexpr int kNoRest = 99;
 
-struct CaptureLink : sim::Link {
-    std::vector<Frame> frames;
-    std::string droppedWhy;
-    void send(const std::vector<uint8_t>& bytes) override {
-        size_t off = 0;
-        moru_wire::Header h;
-        while (moru_wire::decodeHeader(bytes.data() + off, bytes.size() - off, h, nullptr) ==
-               moru_wire::Parse::Ok) {
-            Frame f;
-            f.h = h;
-            std::memset(&f.info, 0, sizeof f.info);
-            const uint8_t* body = bytes.data() + off + moru_wire::kHeaderSize;
-            if (h.bodyLen >= sizeof f.info) {
-                std::memcpy(&f.info, body, sizeof f.info);
-                f.rec.assign(body + sizeof f.info, body + h.bodyLen);
-            }
-            frames.push_back(std::move(f));
-            off += moru_wire::kHeaderSize + h.bodyLen;
-        }
+// A book one tick either side of the previous close, five levels deep, known volumes.
+void setBook(sim::Security& s) {
+    for (int k = 0; k < 5; ++k) {
+        s.book.bid[k] = sim::Market::roundTo(s.preClose - s.tick * (k + 1), s.tick);
+        s.book.ask[k] = sim::Market::roundTo(s.preClose + s.tick * (k + 1), s.tick);
+        s.book.bidVol[k] = s.book.askVol[k] = kLevelVolume[k];
     }
-    void drop(const std::string& why) override { droppedWhy = why; }
-
-    template <typename T>
-    std::vector<T> records(moru_wire::Msg type) const {
-        std::vector<T> out;
-        for (const auto& f : frames)
-            if (f.h.type == uint16_t(type) && f.rec.size() == sizeof(T)) {
-                T t;
-                std::memcpy(&t, f.rec.data(), sizeof t);
-                out.push_back(t);
-            }
-        return out;
-    }
-    int lastError(moru_wire::Msg type) const {
-        for (auto it = frames.rbegin(); it != frames.rend(); ++it)
-            if (it->h.type == uint16_t(type)) return it->info.ErrorID;
-        return -1;
-    }
-};
-
-void feed(sim::Counter& c, sim::Link& l, moru_wire::Msg type, const void* body, size_t len) {
-    std::vector<uint8_t> f;
-    moru_wire::appendFrame(f, type, 1, 0, body, len);
-    c.onData(l, f.data(), f.size());
+    s.last = s.preClose;
 }
 
-// Logs in on `l` and, when given, opens the trade link on which order returns arrive.
-void login(sim::Counter& c, CaptureLink& l, const char* account, const char* password, char market,
-           CaptureLink* trade = nullptr) {
-    using B = moru_wire::LoginBody;
-    std::vector<uint8_t> body(B::kSize, 0);
-    moru_wire::putText(body.data() + B::kAccount, 16, account);
-    moru_wire::putText(body.data() + B::kPassword, 32, password);
-    int32_t node = 6;
-    std::memcpy(body.data() + B::kNode, &node, 4);
-    body[B::kMarket] = uint8_t(market);
-    feed(c, l, moru_wire::Msg::ReqLoginManager, body.data(), body.size());
-    if (!trade || l.frames.empty()) return;
-    const auto& rsp = l.frames.back().rec;
-    std::memcpy(body.data() + B::kToken, rsp.data() + moru_wire::LoginRspBody::kToken, 24);
-    c.attach(*trade);
-    feed(c, *trade, moru_wire::Msg::ReqInitTrader, body.data(), body.size());
+double ticksFrom(const sim::Security& s, int ticks) {
+    return sim::Market::roundTo(s.preClose + s.tick * ticks, s.tick);
 }
 
-void order(sim::Counter& c, sim::Link& l, const char* code, char side, double price, int qty, char type) {
-    CMoruReqOrderInsertField o;
-    std::memset(&o, 0, sizeof o);
-    std::memcpy(o.SecurityID, code, std::strlen(code));
-    o.Side = side;
-    o.LimitPrice = price;
-    o.OrderQty = qty;
-    o.OrderType = type;
-    feed(c, l, moru_wire::Msg::ReqInsertOrder, &o, sizeof o);
-}
-
-CMoruRspQryStockClientAccountField fund(sim::Counter& c, CaptureLink& l) {
-    CMoruReqQryStockClientAccountField q;
-    std::memset(&q, 0, sizeof q);
-    feed(c, l, moru_wire::Msg::ReqQryFund, &q, sizeof q);
-    return l.records<CMoruRspQryStockClientAccountField>(moru_wire::Msg::RspQryFund).back();
-}
-
-uint64_t bookDepth(const sim::Security& s, bool asks) {
-    uint64_t v = 0;
-    for (int k = 0; k < 5; ++k) v += asks ? s.book.askVol[k] : s.book.bidVol[k];
-    return v;
+char marketOf(const QByteArray& code) {
+    return code.startsWith('6') || code.startsWith('5') ? '1' : '2';
 }
 
 }  // namespace
@@ -107,65 +36,66 @@ uint64_t bookDepth(const sim::Security& s, bool asks) {
 class TestSimMatching : public QObject {
     Q_OBJECT
 
-    sim::Counter counter;
+    std::unique_ptr<sim::Counter> owner;
     CaptureLink link;
     CaptureLink trade;
 
+    sim::Counter& c() { return *owner; }
     // Orders go out on the login link here: the counter takes them on any link of the session.
-    sim::Order lastOrder(char market) { return counter.account("10880001")->markets[market].orders.back(); }
+    sim::Order lastOrder(char market) { return c().account("10880001")->markets[market].orders.back(); }
 
 private slots:
     void init() {
-        counter = sim::Counter();
+        owner = std::make_unique<sim::Counter>();
         std::string err;
-        QVERIFY2(counter.loadFile(std::string(MORU_SOURCE_DIR) + "/sim/data/demo.json", &err), err.c_str());
+        QVERIFY2(c().loadFile(std::string(MORU_SOURCE_DIR) + "/sim/data/demo.json", &err), err.c_str());
         link = CaptureLink();
         trade = CaptureLink();
-        counter.attach(link);
+        c().attach(link);
     }
 
     void immediateOrCancelFillsTheBookAndGivesTheRestBack() {
-        login(counter, link, "10880001", "123456", '1');
-        sim::Security& s = *counter.market().find("600000");
+        login(c(), link, "10880001", "123456", '1');
+        sim::Security& s = *c().market().find("600000");
         uint64_t depth = bookDepth(s, true);
-        double before = fund(counter, link).AvailableCapital;
-        order(counter, link, "600000", '1', s.upper, int(depth + 1000), '6');
+        double before = fund(c(), link).AvailableCapital;
+        order(c(), link, "600000", '1', s.upper, int(depth + 1000), '6');
         QCOMPARE(link.lastError(moru_wire::Msg::RspInsertOrder), 0);
         sim::Order o = lastOrder('1');
         QCOMPARE(uint64_t(o.traded), depth);
         QCOMPARE(o.leaves, 0u);  // the rest is cancelled, not left waiting
         QCOMPARE(o.status, '5');
         QCOMPARE(bookDepth(s, true), uint64_t(0));
-        auto f = fund(counter, link);
+        auto f = fund(c(), link);
         QCOMPARE(double(f.FrozenCapital), 0.0);
         QVERIFY(qAbs(before - f.AvailableCapital - o.tradeAmount - f.Fee) < 0.01);
-        auto& pos = counter.account("10880001")->markets['1'].positions["600000"];
+        auto& pos = c().account("10880001")->markets['1'].positions["600000"];
         QCOMPARE(pos.total, depth);
         QCOMPARE(pos.available, uint64_t(0));  // bought today, sellable tomorrow
     }
 
     void fillOrKillLeavesNothingWhenTheBookIsShort() {
-        login(counter, link, "10880001", "123456", '2');
-        sim::Security& s = *counter.market().find("000001");
+        login(c(), link, "10880001", "123456", '2');
+        sim::Security& s = *c().market().find("000001");
         uint64_t depth = bookDepth(s, true);
-        double before = fund(counter, link).AvailableCapital;
-        order(counter, link, "000001", '1', 0, int(depth + 100), '5');
+        double before = fund(c(), link).AvailableCapital;
+        order(c(), link, "000001", '1', 0, int(depth + 100), '5');
         sim::Order o = lastOrder('2');
         QCOMPARE(o.traded, 0u);
         QCOMPARE(o.status, '6');
         QCOMPARE(bookDepth(s, true), depth);
-        QCOMPARE(double(fund(counter, link).AvailableCapital), before);
+        QCOMPARE(double(fund(c(), link).AvailableCapital), before);
         // Within the book it fills whole.
-        order(counter, link, "000001", '1', 0, 100, '5');
+        order(c(), link, "000001", '1', 0, 100, '5');
         QCOMPARE(lastOrder('2').status, '8');
     }
 
     void counterpartyBestTakesOneLevelAndRestsThere() {
-        login(counter, link, "10880001", "123456", '1');
-        sim::Security& s = *counter.market().find("600000");
+        login(c(), link, "10880001", "123456", '1');
+        sim::Security& s = *c().market().find("600000");
         double ask1 = s.book.ask[0];
         uint64_t vol1 = s.book.askVol[0];
-        order(counter, link, "600000", '1', s.upper, int(vol1 + 200), '1');
+        order(c(), link, "600000", '1', s.upper, int(vol1 + 200), '1');
         sim::Order o = lastOrder('1');
         QCOMPARE(uint64_t(o.traded), vol1);
         QCOMPARE(o.leaves, 200u);
@@ -175,17 +105,17 @@ private slots:
     }
 
     void restingBuyFillsWhenTheBookComesToIt() {
-        login(counter, link, "10880001", "123456", '1', &trade);
+        login(c(), link, "10880001", "123456", '1', &trade);
         QCOMPARE(trade.lastError(moru_wire::Msg::RspInitTrader), 0);
-        sim::Security& s = *counter.market().find("600000");
+        sim::Security& s = *c().market().find("600000");
         double bid = s.book.bid[2];
-        order(counter, link, "600000", '1', bid, 300, '2');
+        order(c(), link, "600000", '1', bid, 300, '2');
         QCOMPARE(lastOrder('1').status, '2');
-        counter.matchResting();
+        c().matchResting();
         QCOMPARE(lastOrder('1').status, '2');
         s.book.ask[0] = bid;
         s.book.askVol[0] = 1000;
-        counter.matchResting();
+        c().matchResting();
         sim::Order o = lastOrder('1');
         QCOMPARE(o.status, '8');
         QCOMPARE(o.traded, 300u);
@@ -194,25 +124,220 @@ private slots:
         QCOMPARE(rtn.size(), size_t(2));
         QCOMPARE(rtn[0].OrderStatus, '2');
         QCOMPARE(rtn[1].OrderStatus, '8');
-        QCOMPARE(double(fund(counter, link).FrozenCapital), 0.0);
+        QCOMPARE(double(fund(c(), link).FrozenCapital), 0.0);
     }
 
     void etfCreationAndRedemptionOnlyInWholeUnits() {
-        login(counter, link, "10880001", "123456", '1');
-        order(counter, link, "510050", '3', 0, 15000, '2');
+        login(c(), link, "10880001", "123456", '1');
+        order(c(), link, "510050", '3', 0, 15000, '2');
         QCOMPARE(link.lastError(moru_wire::Msg::RspInsertOrder), 2004);
-        order(counter, link, "510050", '3', 0, 20000, '2');
+        order(c(), link, "510050", '3', 0, 20000, '2');
         QCOMPARE(link.lastError(moru_wire::Msg::RspInsertOrder), 0);
-        order(counter, link, "510050", '4', 0, 70000, '2');  // holds 50,000 + 20,000
+        order(c(), link, "510050", '4', 0, 70000, '2');  // holds 50,000 + 20,000
         QCOMPARE(link.lastError(moru_wire::Msg::RspInsertOrder), 0);
-        order(counter, link, "510050", '4', 0, 10000, '2');
+        order(c(), link, "510050", '4', 0, 10000, '2');
         QCOMPARE(link.lastError(moru_wire::Msg::RspInsertOrder), 2006);
+    }
+
+    // Prices are in ticks from the previous close: the asks sit at +1..+5, the bids at -1..-5.
+    void marketableOrdersWalkTheOppositeLevels_data() {
+        QTest::addColumn<QByteArray>("code");
+        QTest::addColumn<char>("side");
+        QTest::addColumn<char>("type");
+        QTest::addColumn<int>("ticks");  // the order's price; kNoRest = price 0
+        QTest::addColumn<int>("qty");
+        QTest::addColumn<QVector<int>>("fills");  // taken at each opposite level, best first
+        QTest::addColumn<char>("status");
+        QTest::addColumn<int>("leaves");
+        QTest::addColumn<int>("restTicks");  // where the rest waits; kNoRest = nothing rests
+        using V = QVector<int>;
+        const int m = kNoRest;
+        QTest::newRow("limit buy through two asks")
+            << QByteArray("600000") << '1' << '2' << 2 << 1000 << V{300, 500} << '7' << 200 << 2;
+        QTest::newRow("limit sell through two bids")
+            << QByteArray("600030") << '2' << '2' << -2 << 1000 << V{300, 500} << '7' << 200 << -2;
+        QTest::newRow("limit sell filled inside the book")
+            << QByteArray("600030") << '2' << '2' << -5 << 1000 << V{300, 500, 200} << '8' << 0 << m;
+        QTest::newRow("limit buy below the asks rests")
+            << QByteArray("600000") << '1' << '2' << 0 << 500 << V{} << '2' << 500 << 0;
+        QTest::newRow("limit sell above the bids rests")
+            << QByteArray("600030") << '2' << '2' << 0 << 500 << V{} << '2' << 500 << 0;
+        QTest::newRow("best five buy, rest cancelled")
+            << QByteArray("600000") << '1' << '6' << m << 2000 << V{300, 500, 400, 200, 100} << '5' << 0 << m;
+        QTest::newRow("best five sell, rest cancelled")
+            << QByteArray("600030") << '2' << '6' << m << 2000 << V{300, 500, 400, 200, 100} << '5' << 0 << m;
+        QTest::newRow("best five buy, rest at the last fill")
+            << QByteArray("600000") << '1' << '7' << m << 2000 << V{300, 500, 400, 200, 100} << '7' << 500
+            << 5;
+        QTest::newRow("best five sell, rest at the last fill")
+            << QByteArray("600030") << '2' << '7' << m << 2000 << V{300, 500, 400, 200, 100} << '7' << 500
+            << -5;
+        QTest::newRow("counterparty best sell")
+            << QByteArray("600030") << '2' << '1' << m << 500 << V{300} << '7' << 200 << -1;
+        QTest::newRow("counterparty best buy")
+            << QByteArray("600000") << '1' << '1' << m << 200 << V{200} << '8' << 0 << m;
+        QTest::newRow("own best sell joins the asks")
+            << QByteArray("600030") << '2' << '3' << m << 500 << V{} << '2' << 500 << 1;
+        QTest::newRow("own best buy joins the bids")
+            << QByteArray("600000") << '1' << '3' << m << 500 << V{} << '2' << 500 << -1;
+        QTest::newRow("market sell, rest cancelled (Shenzhen)")
+            << QByteArray("000229") << '2' << '4' << m << 2000 << V{300, 500, 400, 200, 100} << '5' << 0 << m;
+        QTest::newRow("market fill-or-kill buy inside the book")
+            << QByteArray("000001") << '1' << '5' << m << 1000 << V{300, 500, 200} << '8' << 0 << m;
+        QTest::newRow("market fill-or-kill sell beyond the book")
+            << QByteArray("000229") << '2' << '5' << m << 1600 << V{} << '6' << 0 << m;
+        QTest::newRow("limit fill-or-kill sell inside its limit")
+            << QByteArray("000229") << '2' << '8' << -2 << 800 << V{300, 500} << '8' << 0 << m;
+        QTest::newRow("limit fill-or-kill buy beyond its limit")
+            << QByteArray("000001") << '1' << '8' << 2 << 1000 << V{} << '6' << 0 << m;
+        QTest::newRow("limit buy through three asks (ChiNext)")
+            << QByteArray("300015") << '1' << '2' << 3 << 1200 << V{300, 500, 400} << '8' << 0 << m;
+    }
+    void marketableOrdersWalkTheOppositeLevels() {
+        QFETCH(QByteArray, code);
+        QFETCH(char, side);
+        QFETCH(char, type);
+        QFETCH(int, ticks);
+        QFETCH(int, qty);
+        QFETCH(QVector<int>, fills);
+        QFETCH(char, status);
+        QFETCH(int, leaves);
+        QFETCH(int, restTicks);
+        const char market = marketOf(code);
+        const bool buy = side == '1';
+        login(c(), link, "10880001", "123456", market, &trade);
+        sim::Security& s = *c().market().find(code.toStdString());
+        setBook(s);
+        sim::FundAccount& fa = c().account("10880001")->markets[market];
+        const sim::Position posBefore = fa.positions[code.toStdString()];
+        const size_t tradesBefore = fa.trades.size();
+        const auto before = fund(c(), link);
+
+        order(c(), link, code.constData(), side, ticks == kNoRest ? 0 : ticksFrom(s, ticks), qty, type);
+        QCOMPARE(link.lastError(moru_wire::Msg::RspInsertOrder), 0);
+        const sim::Order o = lastOrder(market);
+        QCOMPARE(o.status, status);
+        QCOMPARE(int(o.leaves), leaves);
+        int traded = 0;
+        double amount = 0;
+        QCOMPARE(fa.trades.size() - tradesBefore, size_t(fills.size()));
+        for (int k = 0; k < fills.size(); ++k) {
+            // Each fill is at a level of the other side, at that level's own price.
+            const sim::Trade& t = fa.trades[tradesBefore + size_t(k)];
+            const double levelPrice = ticksFrom(s, buy ? k + 1 : -(k + 1));
+            QCOMPARE(t.price, levelPrice);
+            QCOMPARE(int(t.qty), fills[k]);
+            QCOMPARE(t.side, side);
+            QCOMPARE(t.orderSysId, o.sysId);
+            traded += fills[k];
+            amount += levelPrice * fills[k];
+        }
+        QCOMPARE(int(o.traded), traded);
+        QVERIFY(qAbs(o.tradeAmount - amount) < 1e-6);
+        for (int k = 0; k < 5; ++k) {
+            const uint64_t left = kLevelVolume[k] - uint64_t(k < fills.size() ? fills[k] : 0);
+            QCOMPARE(buy ? s.book.askVol[k] : s.book.bidVol[k], left);
+            QCOMPARE(buy ? s.book.bidVol[k] : s.book.askVol[k], kLevelVolume[k]);  // own side untouched
+        }
+        if (restTicks != kNoRest) QCOMPARE(o.price, ticksFrom(s, restTicks));
+
+        // One order return, on the trade link, saying what happened.
+        auto rtn = trade.records<CMoruRtnOrderField>(moru_wire::Msg::RtnOrder);
+        QCOMPARE(rtn.size(), size_t(1));
+        QCOMPARE(rtn[0].OrderStatus, status);
+        QCOMPARE(int(val(rtn[0].TradeQty)), traded);
+        QCOMPARE(int(val(rtn[0].LeavesQty)), leaves);
+        QCOMPARE(val(rtn[0].OrderSysID), o.sysId);
+
+        // Money and shares: nothing appears or vanishes.
+        const auto after = fund(c(), link);
+        const double fee = after.Fee - before.Fee;
+        QVERIFY(fee >= 0 && fee <= amount * 0.001 + 0.01);
+        const sim::Position& pos = fa.positions[code.toStdString()];
+        if (buy) {
+            QVERIFY(qAbs(before.AvailableCapital - after.AvailableCapital - after.FrozenCapital - amount -
+                         fee) < 0.01);
+            QCOMPARE(after.FrozenCapital > 0, leaves > 0);
+            QVERIFY(after.FrozenCapital >= leaves * o.price - 1e-6);
+            QCOMPARE(pos.total, posBefore.total + uint64_t(traded));
+            QCOMPARE(pos.available, posBefore.available);
+        } else {
+            QVERIFY(qAbs(after.AvailableCapital - before.AvailableCapital - amount + fee) < 0.01);
+            QCOMPARE(double(after.FrozenCapital), 0.0);
+            QVERIFY(qAbs(after.TodaySellAmount - before.TodaySellAmount - amount) < 1e-6);
+            QCOMPARE(pos.total, posBefore.total - uint64_t(traded));
+            QCOMPARE(pos.frozen, uint64_t(leaves));
+            QCOMPARE(pos.available, posBefore.available - uint64_t(traded + leaves));
+        }
+    }
+
+    void pricesOutsideTheDayLimitsAreRefused_data() {
+        QTest::addColumn<QByteArray>("code");
+        QTest::addColumn<char>("side");
+        QTest::addColumn<char>("type");
+        QTest::addColumn<QByteArray>("from");  // "lower", "upper" or "close"
+        QTest::addColumn<int>("ticks");
+        QTest::addColumn<int>("error");
+        QTest::newRow("buy a tick below the lower limit")
+            << QByteArray("600000") << '1' << '2' << QByteArray("lower") << -1 << 2002;
+        QTest::newRow("buy at the lower limit")
+            << QByteArray("600000") << '1' << '2' << QByteArray("lower") << 0 << 0;
+        QTest::newRow("buy at the upper limit")
+            << QByteArray("600000") << '1' << '2' << QByteArray("upper") << 0 << 0;
+        QTest::newRow("buy a tick above the upper limit")
+            << QByteArray("600000") << '1' << '2' << QByteArray("upper") << 1 << 2002;
+        QTest::newRow("sell a tick below the lower limit")
+            << QByteArray("600030") << '2' << '2' << QByteArray("lower") << -1 << 2002;
+        QTest::newRow("sell at the lower limit")
+            << QByteArray("600030") << '2' << '2' << QByteArray("lower") << 0 << 0;
+        QTest::newRow("sell a tick above the upper limit")
+            << QByteArray("600030") << '2' << '2' << QByteArray("upper") << 1 << 2002;
+        QTest::newRow("limit buy at price zero")
+            << QByteArray("600000") << '1' << '2' << QByteArray("close") << -1114 << 2002;
+        QTest::newRow("ChiNext buy 15% up, inside its band")
+            << QByteArray("300015") << '1' << '2' << QByteArray("close") << 876 << 0;
+        QTest::newRow("ChiNext buy a tick above its band")
+            << QByteArray("300015") << '1' << '2' << QByteArray("upper") << 1 << 2002;
+        QTest::newRow("limit fill-or-kill sell below the lower limit")
+            << QByteArray("000229") << '2' << '8' << QByteArray("lower") << -1 << 2002;
+        QTest::newRow("limit fill-or-kill buy above the upper limit")
+            << QByteArray("000001") << '1' << '8' << QByteArray("upper") << 1 << 2002;
+    }
+    void pricesOutsideTheDayLimitsAreRefused() {
+        QFETCH(QByteArray, code);
+        QFETCH(char, side);
+        QFETCH(char, type);
+        QFETCH(QByteArray, from);
+        QFETCH(int, ticks);
+        QFETCH(int, error);
+        const char market = marketOf(code);
+        login(c(), link, "10880001", "123456", market, &trade);
+        sim::Security& s = *c().market().find(code.toStdString());
+        const double base = from == "lower" ? s.lower : from == "upper" ? s.upper : s.preClose;
+        const double price = sim::Market::roundTo(base + s.tick * ticks, s.tick);
+        const auto before = fund(c(), link);
+        const size_t tradesBefore = c().account("10880001")->markets[market].trades.size();
+        order(c(), link, code.constData(), side, price, 100, type);
+        QCOMPARE(link.lastError(moru_wire::Msg::RspInsertOrder), error);
+        const sim::Order o = lastOrder(market);
+        if (error) {
+            QCOMPARE(o.status, '9');
+            QCOMPARE(int(o.errorCode), error);
+            QVERIFY(trade.records<CMoruRtnOrderField>(moru_wire::Msg::RtnOrder).empty());
+            const auto after = fund(c(), link);
+            QCOMPARE(double(after.AvailableCapital), double(before.AvailableCapital));
+            QCOMPARE(double(after.FrozenCapital), double(before.FrozenCapital));
+            QCOMPARE(c().account("10880001")->markets[market].trades.size(), tradesBefore);
+        } else {
+            QVERIFY(o.status != '9');
+            QCOMPARE(trade.records<CMoruRtnOrderField>(moru_wire::Msg::RtnOrder).size(), size_t(1));
+        }
     }
 
     void aRequestBeforeLoginDropsTheLink() {
         CMoruReqQryStockClientAccountField q;
         std::memset(&q, 0, sizeof q);
-        feed(counter, link, moru_wire::Msg::ReqQryFund, &q, sizeof q);
+        feed(c(), link, moru_wire::Msg::ReqQryFund, &q, sizeof q);
         QVERIFY(!link.droppedWhy.empty());
         QVERIFY(link.frames.empty());
     }

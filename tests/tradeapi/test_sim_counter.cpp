@@ -1,0 +1,148 @@
+// The counter without sockets beyond matching: paged queries, sessions and the links
+// they hold, fund operations and fault control.
+#include <QTest>
+#include <cstring>
+#include <memory>
+
+#include "sim_capture.h"
+
+using namespace capture;
+
+namespace {
+
+// What one page of a paged query brought back.
+struct PageSeen {
+    std::vector<uint32_t> keys;  // order numbers, or trade ids
+    bool flaggedLastOnlyAtEnd = true;
+    bool hasMore = false;
+    int32_t next = 0;
+    int error = 0;
+};
+
+PageSeen queryPage(sim::Counter& c, CaptureLink& l, bool trades, const std::string& code, int32_t pos) {
+    l.frames.clear();
+    if (trades) {
+        CMoruReqQryTradeField q;
+        std::memset(&q, 0, sizeof q);
+        std::memcpy(q.SecurityID, code.data(), std::min(code.size(), sizeof q.SecurityID));
+        q.QueryPosition = pos;
+        q.QueryMode = 2;
+        feed(c, l, moru_wire::Msg::ReqQryTrade, &q, sizeof q);
+    } else {
+        CMoruReqQryOrderField q;
+        std::memset(&q, 0, sizeof q);
+        std::memcpy(q.SecurityID, code.data(), std::min(code.size(), sizeof q.SecurityID));
+        q.QueryPosition = pos;
+        q.QueryMode = 2;
+        feed(c, l, moru_wire::Msg::ReqQryOrder, &q, sizeof q);
+    }
+    PageSeen p;
+    for (size_t k = 0; k < l.frames.size(); ++k) {
+        const Frame& f = l.frames[k];
+        const bool last = k + 1 == l.frames.size();
+        p.flaggedLastOnlyAtEnd = p.flaggedLastOnlyAtEnd && ((f.h.flags & moru_wire::kFlagLast) != 0) == last;
+        p.error = f.info.ErrorID;
+        if (p.error) break;
+        if (trades) {
+            CMoruRspQryTradeField r;
+            std::memcpy(&r, f.rec.data(), sizeof r);
+            char id[9] = {};
+            std::memcpy(id, f.rec.data() + 30, 8);
+            p.keys.push_back(uint32_t(std::strtoul(id, nullptr, 10)));
+            p.hasMore = r.HasMore != 0;
+            p.next = r.NextPosition;
+        } else {
+            CMoruRspQryOrderField r;
+            std::memcpy(&r, f.rec.data(), sizeof r);
+            p.keys.push_back(r.OrderSysID);
+            p.hasMore = r.HasMore != 0;
+            p.next = r.NextPosition;
+        }
+    }
+    return p;
+}
+
+}  // namespace
+
+class TestSimCounter : public QObject {
+    Q_OBJECT
+
+    std::unique_ptr<sim::Counter> owner;
+    CaptureLink link;
+    CaptureLink trade;
+
+    sim::Counter& c() { return *owner; }
+
+private slots:
+    void init() {
+        owner = std::make_unique<sim::Counter>();
+        std::string err;
+        QVERIFY2(c().loadFile(std::string(MORU_SOURCE_DIR) + "/sim/data/demo.json", &err), err.c_str());
+        link = CaptureLink();
+        trade = CaptureLink();
+        c().attach(link);
+    }
+
+    // The account starts empty; `records` finished orders are added, four in five with a trade.
+    void everyPageButTheLastIsFull_data() {
+        QTest::addColumn<bool>("trades");
+        QTest::addColumn<int>("records");
+        QTest::addColumn<int>("pageSize");
+        QTest::addColumn<bool>("byCode");
+        QTest::newRow("orders, 7 by 3") << false << 7 << 3 << false;
+        QTest::newRow("orders, 6 by 3: no empty page") << false << 6 << 3 << false;
+        QTest::newRow("orders, one short page") << false << 2 << 5 << false;
+        QTest::newRow("orders, one by one") << false << 5 << 1 << false;
+        QTest::newRow("orders of one code, 600 by 4") << false << 600 << 4 << true;
+        QTest::newRow("trades, 11 by 4") << true << 11 << 4 << false;
+        QTest::newRow("trades, 10 by 4: no empty page") << true << 10 << 4 << false;
+        QTest::newRow("trades of one code, 600 by 3") << true << 600 << 3 << true;
+    }
+    void everyPageButTheLastIsFull() {
+        QFETCH(bool, trades);
+        QFETCH(int, records);
+        QFETCH(int, pageSize);
+        QFETCH(bool, byCode);
+        c().options().pageSize = pageSize;
+        QVERIFY(c().fillBigAccount("10880003", '1', records));
+        login(c(), link, "10880003", "111111", '1');
+        const sim::FundAccount& fa = c().account("10880003")->markets['1'];
+        const std::string code = byCode ? fa.orders[1].code : std::string();
+        std::vector<uint32_t> expected;
+        if (trades) {
+            for (const auto& t : fa.trades)
+                if (code.empty() || t.code == code) expected.push_back(t.tradeId);
+        } else {
+            for (const auto& o : fa.orders)
+                if (code.empty() || o.code == code) expected.push_back(o.sysId);
+        }
+        QVERIFY(!expected.empty());
+        if (byCode) QVERIFY(expected.size() > size_t(pageSize));  // the filter spans pages
+
+        std::vector<uint32_t> seen;
+        std::vector<size_t> sizes;
+        int32_t pos = 0;
+        for (int guard = 0; guard < 1000; ++guard) {
+            const PageSeen p = queryPage(c(), link, trades, code, pos);
+            QCOMPARE(p.error, 0);
+            QVERIFY(p.flaggedLastOnlyAtEnd);
+            seen.insert(seen.end(), p.keys.begin(), p.keys.end());
+            sizes.push_back(p.keys.size());
+            if (!p.hasMore) break;
+            QVERIFY(p.next > pos);
+            pos = p.next;
+        }
+        QCOMPARE(seen, expected);
+        std::vector<size_t> expectedSizes(expected.size() / size_t(pageSize), size_t(pageSize));
+        if (expected.size() % size_t(pageSize)) expectedSizes.push_back(expected.size() % size_t(pageSize));
+        QCOMPARE(sizes, expectedSizes);
+
+        // Past the end there is nothing, said with the counter's own error.
+        const PageSeen after = queryPage(c(), link, trades, code, pos + 1000000);
+        QCOMPARE(after.error, 5001);
+        QVERIFY(after.keys.empty());
+    }
+};
+
+QTEST_GUILESS_MAIN(TestSimCounter)
+#include "test_sim_counter.moc"
