@@ -65,6 +65,7 @@ const ErrText kErrors[] = {
     {1003, "", false, "节点错误"},
     {1004, "该账户未开通此市场", true, "该账户未开通此市场"},
     {1005, "account already logged in", false, "账户已登录"},
+    {1006, "该链接已登录", true, "该链接已登录"},
     {2001, "证券代码不存在", true, "证券代码不存在"},
     {2002, "price outside the daily limits", false, "委托价格超出涨跌停范围"},
     {2003, "", false, "委托价格不符合最小价位"},
@@ -267,7 +268,9 @@ std::string Counter::now9() const {
 }
 
 void Counter::attach(Link& l) {
-    links_.insert(&l);
+    if (l.id) return;
+    l.id = nextLinkId_++;
+    links_[l.id] = &l;
 }
 
 Session* Counter::sessionOf(Link& l) {
@@ -278,27 +281,33 @@ Session* Counter::sessionOf(Link& l) {
 Link* Counter::sessionLink(int sessionId, uint8_t kind) {
     auto it = sessions_.find(sessionId);
     if (it == sessions_.end() || kind > 3) return nullptr;
-    Link* l = it->second.links[kind];
-    return (l && !l->dropped) ? l : nullptr;
+    auto link = links_.find(it->second.links[kind]);
+    return (link != links_.end() && !link->second->dropped) ? link->second : nullptr;
 }
 
 void Counter::onClosed(Link& l) {
-    links_.erase(&l);
     l.dropped = true;
-    auto it = sessions_.find(l.sessionId);
-    if (it == sessions_.end()) return;
-    Session& s = it->second;
-    for (auto& sl : s.links)
-        if (sl == &l) sl = nullptr;
-    bool any = false;
-    for (auto* sl : s.links) any = any || sl;
-    // Losing any link ends the session: the terminal logs in again from scratch.
-    s.loggedOut = true;
-    if (!any) sessions_.erase(it);
+    if (!l.id) return;
+    links_.erase(l.id);
+    for (auto it = sessions_.begin(); it != sessions_.end();) {
+        Session& s = it->second;
+        bool had = false, any = false;
+        for (auto& id : s.links) {
+            if (id == l.id) {
+                id = 0;
+                had = true;
+            }
+            any = any || id;
+        }
+        // Losing any link ends the session: the terminal logs in again from scratch.
+        if (had) s.loggedOut = true;
+        it = had && !any ? sessions_.erase(it) : std::next(it);
+    }
 }
 
 void Counter::onData(Link& l, const uint8_t* data, size_t len) {
     if (l.dropped) return;
+    attach(l);
     l.in.insert(l.in.end(), data, data + len);
     size_t off = 0;
     while (!l.dropped) {
@@ -412,6 +421,12 @@ void Counter::onLoginManager(Link& l, const Header& h, const uint8_t* body, size
         l.dropped = true;
         return;
     }
+    if (l.sessionId) {
+        // One session per connection: a second one would leave the first holding a link it no longer owns.
+        std::vector<uint8_t> none(R::kSize, 0);
+        reply(l, Msg::RspLoginManager, h.requestId, true, 1006, rspErrorText(1006), &none);
+        return;
+    }
     std::string acct = moru_wire::fixedText(body + B::kAccount, 16);
     std::string pwd = moru_wire::fixedText(body + B::kPassword, 32);
     int32_t node;
@@ -447,7 +462,7 @@ void Counter::onLoginManager(Link& l, const Header& h, const uint8_t* body, size
     char tok[24];
     std::snprintf(tok, sizeof tok, "S%08d-%06u", s.id, unsigned(nextSysId_ % 1000000));
     s.token = tok;
-    s.links[moru_wire::kLinkManager] = &l;
+    s.links[moru_wire::kLinkManager] = l.id;
     l.kind = moru_wire::kLinkManager;
     l.sessionId = s.id;
     moru_wire::putText(rsp.data() + R::kToken, 24, s.token);
@@ -468,6 +483,12 @@ void Counter::onLogin(Link& l, const Header& h, const uint8_t* body, size_t len)
         l.dropped = true;
         return;
     }
+    if (l.sessionId) {
+        // One session per connection: a second one would leave the first holding a link it no longer owns.
+        std::vector<uint8_t> none(R::kSize, 0);
+        reply(l, Msg::RspLogin, h.requestId, true, 1006, rspErrorText(1006), &none);
+        return;
+    }
     std::string token = moru_wire::fixedText(body + B::kToken, 24);
     std::vector<uint8_t> rsp(R::kSize, 0);
     Session* s = nullptr;
@@ -477,7 +498,7 @@ void Counter::onLogin(Link& l, const Header& h, const uint8_t* body, size_t len)
         reply(l, Msg::RspLogin, h.requestId, true, 1001, rspErrorText(1001), &rsp);
         return;
     }
-    s->links[moru_wire::kLinkQuery] = &l;
+    s->links[moru_wire::kLinkQuery] = l.id;
     l.kind = moru_wire::kLinkQuery;
     l.sessionId = s->id;
     FundAccount& fa = s->account->markets[s->market];
@@ -524,6 +545,12 @@ void Counter::onInitTrader(Link& l, const Header& h, const uint8_t* body, size_t
         l.dropped = true;
         return;
     }
+    if (l.sessionId) {
+        // One session per connection: a second one would leave the first holding a link it no longer owns.
+        std::vector<uint8_t> none(R::kSize, 0);
+        reply(l, Msg::RspInitTrader, h.requestId, true, 1006, rspErrorText(1006), &none);
+        return;
+    }
     std::string token = moru_wire::fixedText(body + B::kToken, 24);
     std::vector<uint8_t> rsp(R::kSize, 0);
     Session* s = nullptr;
@@ -533,7 +560,7 @@ void Counter::onInitTrader(Link& l, const Header& h, const uint8_t* body, size_t
         reply(l, Msg::RspInitTrader, h.requestId, true, 1001, rspErrorText(1001), &rsp);
         return;
     }
-    s->links[moru_wire::kLinkTrade] = &l;
+    s->links[moru_wire::kLinkTrade] = l.id;
     l.kind = moru_wire::kLinkTrade;
     l.sessionId = s->id;
     rsp[R::kMarket] = uint8_t(s->market);
@@ -1460,17 +1487,19 @@ void Counter::onControl(Link& l, const Header& h, const uint8_t* body, size_t le
     std::string acct = moru_wire::fixedText(body + C::kAccount, 16);
     int err = 0;
     auto dropKind = [&](int kind) {
-        std::vector<Link*> victims;
+        std::vector<uint64_t> victims;
         for (auto& kv : sessions_) {
             if (!acct.empty() && kv.second.account->id != acct) continue;
             for (int k = 1; k <= 3; ++k)
                 if ((kind == 0 || kind == k) && kv.second.links[k]) victims.push_back(kv.second.links[k]);
         }
-        for (Link* v : victims)
-            if (!v->dropped) {
-                v->drop("dropped on request");
-                v->dropped = true;
+        for (uint64_t id : victims) {
+            auto v = links_.find(id);
+            if (v != links_.end() && !v->second->dropped) {
+                v->second->drop("dropped on request");
+                v->second->dropped = true;
             }
+        }
     };
     switch (cmd) {
         case moru_wire::kCtlDropAll:

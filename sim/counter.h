@@ -107,6 +107,7 @@ public:
     virtual void send(const std::vector<uint8_t>& bytes) = 0;
     virtual void drop(const std::string& why) = 0;
     std::vector<uint8_t> in;
+    uint64_t id = 0;  // given by Counter::attach; sessions know their links by it
     uint8_t kind = 0;
     int sessionId = 0;
     bool dropped = false;
@@ -118,7 +119,7 @@ struct Session {
     char market = '1';
     int node = 0;
     std::string token;
-    Link* links[4] = {};
+    uint64_t links[4] = {};  // link ids by kind; 0 = none
     bool loggedOut = false;
 };
 
@@ -188,7 +189,8 @@ private:
     Market market_;
     std::map<std::string, Account> accounts_;
     std::map<int, Session> sessions_;
-    std::set<Link*> links_;
+    std::map<uint64_t, Link*> links_;
+    uint64_t nextLinkId_ = 1;
     struct Resting {
         std::string account;
         char market;

@@ -88,6 +88,30 @@ inline void login(sim::Counter& c, CaptureLink& l, const char* account, const ch
     feed(c, *trade, moru_wire::Msg::ReqInitTrader, body.data(), body.size());
 }
 
+// The session token of the last successful manager login on `l`.
+inline std::string tokenOf(const CaptureLink& l) {
+    for (auto it = l.frames.rbegin(); it != l.frames.rend(); ++it)
+        if (it->h.type == uint16_t(moru_wire::Msg::RspLoginManager) && it->info.ErrorID == 0)
+            return moru_wire::fixedText(it->rec.data() + moru_wire::LoginRspBody::kToken, 24);
+    return {};
+}
+
+// The query or trade login step with `token`.
+inline void joinSession(sim::Counter& c, sim::Link& l, moru_wire::Msg step, const std::string& token) {
+    std::vector<uint8_t> body(moru_wire::LoginBody::kSize, 0);
+    moru_wire::putText(body.data() + moru_wire::LoginBody::kToken, 24, token);
+    feed(c, l, step, body.data(), body.size());
+}
+
+inline void control(sim::Counter& c, sim::Link& l, uint8_t cmd, int32_t arg = 0,
+                    const std::string& account = {}) {
+    std::vector<uint8_t> body(moru_wire::ControlBody::kSize, 0);
+    body[moru_wire::ControlBody::kCommand] = cmd;
+    std::memcpy(body.data() + moru_wire::ControlBody::kArg, &arg, 4);
+    moru_wire::putText(body.data() + moru_wire::ControlBody::kAccount, 16, account);
+    feed(c, l, moru_wire::Msg::Control, body.data(), body.size());
+}
+
 inline void order(sim::Counter& c, sim::Link& l, const char* code, char side, double price, int qty,
                   char type) {
     CMoruReqOrderInsertField o;

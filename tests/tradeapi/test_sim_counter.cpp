@@ -142,6 +142,41 @@ private slots:
         QCOMPARE(after.error, 5001);
         QVERIFY(after.keys.empty());
     }
+
+    // A connection belongs to one session: a second login on it is refused, and once it has
+    // closed no session reaches it again (a freed link would be caught by the sanitizers).
+    void aLinkHasOneSessionAndIsForgottenWhenItCloses() {
+        auto twice = std::make_unique<CaptureLink>();
+        c().attach(*twice);
+        login(c(), *twice, "10880001", "123456", '1');
+        QCOMPARE(twice->lastError(moru_wire::Msg::RspLoginManager), 0);
+        login(c(), *twice, "10880002", "654321", '1');
+        QCOMPARE(twice->lastError(moru_wire::Msg::RspLoginManager), 1006);
+        QCOMPARE(QByteArray(twice->frames.back().info.ErrorMsg), QByteArray(sim::rspErrorText(1006).c_str()));
+
+        // Nor may it join another session's query or trade link.
+        login(c(), link, "10880002", "654321", '1');
+        const std::string other = tokenOf(link);
+        QVERIFY(!other.empty());
+        joinSession(c(), *twice, moru_wire::Msg::ReqInitTrader, other);
+        QCOMPARE(twice->lastError(moru_wire::Msg::RspInitTrader), 1006);
+        joinSession(c(), *twice, moru_wire::Msg::ReqLogin, other);
+        QCOMPARE(twice->lastError(moru_wire::Msg::RspLogin), 1006);
+        QVERIFY(twice->droppedWhy.empty());
+
+        // It still serves the session it has.
+        QCOMPARE(QByteArray(fund(c(), *twice).AccountID), QByteArray("10880001"));
+
+        c().onClosed(*twice);
+        twice.reset();
+        CaptureLink ctl;
+        control(c(), ctl, moru_wire::kCtlDropAll);
+        QCOMPARE(ctl.lastError(moru_wire::Msg::RspControl), 0);
+        QVERIFY(!link.droppedWhy.empty());
+        QVERIFY(ctl.droppedWhy.empty());
+        c().onClosed(link);
+        c().onClosed(ctl);
+    }
 };
 
 QTEST_GUILESS_MAIN(TestSimCounter)
