@@ -143,7 +143,7 @@ Account* Counter::account(const std::string& id) {
 bool Counter::loadFile(const std::string& path, std::string* err) {
     QFile f(QString::fromStdString(path));
     if (!f.open(QIODevice::ReadOnly)) {
-        if (err) *err = "cannot open " + path;
+        if (err) *err = "cannot be read";
         return false;
     }
     QByteArray all = f.readAll();

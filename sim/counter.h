@@ -14,18 +14,9 @@
 
 #include "market.h"
 #include "moru_wire.h"
+#include "options.h"
 
 namespace sim {
-
-struct Options {
-    int pageSize = 1000;
-    int transferStepMs = 150;
-    bool singleDataReady = false;  // announce LoginFlags 0x02
-    int heartbeatSec = 0;          // announced after login; 0 = the library keeps its own
-    bool heartbeatsOff = false;
-    bool verbose = false;
-    int seed = -1;  // -1: the data file's seed
-};
 
 struct Position {
     uint64_t yesterday = 0, todayBuy = 0, todaySell = 0, total = 0, available = 0, frozen = 0, tender = 0;

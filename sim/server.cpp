@@ -9,16 +9,24 @@
 
 namespace sim {
 
+constexpr qint64 kQuoteBacklog = 64 * 1024 * 1024;
+
 // One counter connection; deleted after the socket has gone.
 class TcpLink : public QObject, public Link {
 public:
-    TcpLink(Counter& c, QTcpSocket* s) : QObject(s), counter_(c), socket_(s) {
+    TcpLink(Counter& c, QTcpSocket* s, qint64 writeCap)
+        : QObject(s), counter_(c), socket_(s), writeCap_(writeCap) {
         counter_.attach(*this);
         QObject::connect(s, &QTcpSocket::readyRead, this, [this] { read(); });
         QObject::connect(s, &QTcpSocket::disconnected, this, [this] { closed(); });
     }
     void send(const std::vector<uint8_t>& bytes) override {
         if (dropped || socket_->state() != QAbstractSocket::ConnectedState) return;
+        // A client that leaves answers unread would make us hold them without end.
+        if (socket_->bytesToWrite() > writeCap_) {
+            drop("client does not read its answers");
+            return;
+        }
         socket_->write(reinterpret_cast<const char*>(bytes.data()), qint64(bytes.size()));
     }
     void drop(const std::string& why) override {
@@ -43,6 +51,7 @@ private:
     }
     Counter& counter_;
     QTcpSocket* socket_;
+    qint64 writeCap_;
     bool done_ = false;
 };
 
@@ -98,7 +107,7 @@ void Server::dropLinksAfter(int ms, int kind) {
 void Server::onCounterConnection() {
     while (QTcpSocket* s = counterServer_->nextPendingConnection()) {
         s->setSocketOption(QAbstractSocket::LowDelayOption, 1);
-        new TcpLink(counter_, s);
+        new TcpLink(counter_, s, writeCap_);
     }
 }
 
@@ -122,7 +131,9 @@ void Server::quoteFault(int cmd, int arg) {
         publish();
         return;
     }
-    for (QTcpSocket* s : quoteClients_) {
+    // A copy: a client may leave the list while we write to it.
+    const QVector<QTcpSocket*> clients = quoteClients_;
+    for (QTcpSocket* s : clients) {
         if (cmd == moru_wire::kCtlQuoteGarbage) {
             // Whole 4-byte groups that are not a frame type: a reader can find its feet again.
             int groups = arg > 0 ? arg : 5;
@@ -147,9 +158,10 @@ void Server::publish() {
     std::vector<uint8_t> frames;
     counter_.market().quoteFrames(frames, quint64(QTime::currentTime().toString("hhmmsszzz").toULongLong()));
     bool garbage = garbageEvery_ > 0 && published_ % quint64(garbageEvery_) == 0;
-    for (QTcpSocket* s : quoteClients_) {
+    const QVector<QTcpSocket*> clients = quoteClients_;
+    for (QTcpSocket* s : clients) {
         // A reader that falls far behind skips steps instead of growing our buffer without end.
-        if (s->bytesToWrite() > 64 * 1024 * 1024) continue;
+        if (s->bytesToWrite() > kQuoteBacklog) continue;
         if (garbage) s->write("\x01\x02\x03\x04\x05\x06\x07\x08", 8);
         s->write(reinterpret_cast<const char*>(frames.data()), qint64(frames.size()));
     }

@@ -29,6 +29,8 @@ public:
     void dropLinksAfter(int ms, int kind);
     // Every `n`-th publication is preceded by a few 4-byte groups of garbage.
     void setGarbageEvery(int n) { garbageEvery_ = n; }
+    // A counter client with more than this many bytes of answers not yet taken is dropped.
+    void setWriteCap(qint64 bytes) { writeCap_ = bytes; }
 
     void publish();
 
@@ -45,6 +47,7 @@ private:
     int quoteInterval_ = 1000;
     bool walk_ = true;
     int garbageEvery_ = 0;
+    qint64 writeCap_ = 64 * 1024 * 1024;
     quint64 published_ = 0;
 };
 
