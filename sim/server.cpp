@@ -90,18 +90,8 @@ quint16 Server::quotePort() const {
 }
 
 void Server::dropLinksAfter(int ms, int kind) {
-    QTimer::singleShot(ms, this, [this, kind] {
-        std::vector<uint8_t> body(moru_wire::ControlBody::kSize, 0);
-        body[moru_wire::ControlBody::kCommand] = uint8_t(moru_wire::kCtlDropAll + kind);
-        std::vector<uint8_t> frame;
-        moru_wire::appendFrame(frame, moru_wire::Msg::Control, 0, 0, body.data(), body.size());
-        // Fed through a throw-away link so the fault takes the same road as a control request.
-        struct Sink : Link {
-            void send(const std::vector<uint8_t>&) override {}
-            void drop(const std::string&) override {}
-        } sink;
-        counter_.onData(sink, frame.data(), frame.size());
-    });
+    QTimer::singleShot(ms, this,
+                       [this, kind] { counter_.control(uint8_t(moru_wire::kCtlDropAll + kind), 0, {}); });
 }
 
 void Server::onCounterConnection() {
