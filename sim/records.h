@@ -82,7 +82,7 @@ constexpr size_t kMin = 43, OrderSysID = 0, SecurityID = 4, SecurityWidth = 8, S
                  QueryPosition = 34, QueryMode = 42;
 }
 namespace QryPosition {
-constexpr size_t kMin = 23, AccountID = 0, SecurityID = 15, SecurityWidth = 16;
+constexpr size_t kMin = 31, AccountID = 0, SecurityID = 15, SecurityWidth = 16;
 }
 namespace CapTransfer {
 constexpr size_t kMin = 38, AccountID = 4, Amount = 30;
@@ -97,7 +97,7 @@ namespace QryFund {
 constexpr size_t kMin = 15, AccountID = 0;
 }
 namespace PwdUpdate {
-constexpr size_t kMin = 35, AccountID = 0, NewPassword = 15, NewWidth = 10, OldPassword = 25, OldWidth = 16;
+constexpr size_t kMin = 41, AccountID = 0, NewPassword = 15, NewWidth = 10, OldPassword = 25, OldWidth = 16;
 }
 
 // --- responses ---
