@@ -103,8 +103,8 @@ void Funds::advanceTransfer(const std::string& acct, uint32_t serial, int sid, u
     const char to = t->direction == '1' ? '2' : '1';
     a->markets[to].available += t->amount;
     a->markets[to].initial += t->amount;
-    // Reported on the link that asked, if the session still has it.
-    Link* l = sessions_.link(sid, kind);
+    // Reported on the link that asked, or after a new login on the account's.
+    Link* l = sessions_.linkFor(sid, a, 0, kind);
     if (!l) return;
     rec::Buf rtn(rec::BTRsp::kRtnSize);
     rtn.text(rec::BTRsp::AccountID, 15, a->id);

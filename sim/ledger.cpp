@@ -95,6 +95,14 @@ Trade tradeOf(const Order& o, uint32_t tradeId, double price, uint32_t qty) {
     return t;
 }
 
+double FundAccount::lockedFee() const {
+    double locked = 0;
+    for (const Order& o : orders)
+        if ((o.status == '2' || o.status == '7') && o.freezePerUnit > 0)
+            locked += o.freezePerUnit * o.leaves * kFeeRate / (1 + kFeeRate);
+    return std::round(locked * 100) / 100;
+}
+
 Account* Ledger::account(const std::string& id) {
     auto it = accounts_.find(id);
     return it == accounts_.end() ? nullptr : &it->second;

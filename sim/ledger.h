@@ -69,7 +69,7 @@ struct TransferRecord {
 struct FundAccount {
     char market = '1';
     std::string orgCode;
-    double initial = 0, available = 0, frozen = 0, fee = 0, lockedFee = 0, todayBuy = 0, todaySell = 0;
+    double initial = 0, available = 0, frozen = 0, fee = 0, todayBuy = 0, todaySell = 0;
     std::map<std::string, Position> positions;
     std::vector<Order> orders;  // orders and cancellations, in arrival order
     std::vector<Trade> trades;
@@ -79,6 +79,8 @@ struct FundAccount {
         double w = available - todaySell;
         return w > 0 ? w : 0;
     }
+    // The fee part of the cash held for orders still open.
+    double lockedFee() const;
 };
 
 struct Account {

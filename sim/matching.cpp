@@ -131,7 +131,7 @@ void Matching::onInsertOrder(const Request& r) {
         fa.orders.push_back(o);
         if (rest) resting_.push_back({s.account->id, s.market, fa.orders.size() - 1});
     }
-    sendOrderReturn(fa.orders.back(), s.market);
+    sendOrderReturn(*s.account, fa.orders.back(), s.market);
 }
 
 // Creation and redemption settle at once against the fund's last price.
@@ -313,7 +313,7 @@ void Matching::matchResting() {
         if (o.status != '2' && o.status != '7') continue;
         Security* sec = market_.find(o.code);
         if (!sec) continue;
-        if (execute(fa, o, *sec, o.price, 5)) sendOrderReturn(o, r.market);
+        if (execute(fa, o, *sec, o.price, 5)) sendOrderReturn(*a, o, r.market);
         if (o.leaves > 0) still.push_back(r);
     }
     resting_.swap(still);
@@ -353,11 +353,11 @@ void Matching::onCancelOrder(const Request& r) {
     const Order snapshot = *target;
     fa.orders.push_back(cancel);  // may move the orders: the snapshot is what is reported
     answer(r.link, Msg::RspCancelOrder, r.header.requestId, 0, rsp.bytes());
-    sendOrderReturn(snapshot, s.market);
+    sendOrderReturn(*s.account, snapshot, s.market);
 }
 
-void Matching::sendOrderReturn(const Order& o, char market) {
-    Link* l = sessions_.link(o.sessionId, moru_wire::kLinkTrade);
+void Matching::sendOrderReturn(const Account& account, const Order& o, char market) {
+    Link* l = sessions_.linkFor(o.sessionId, &account, market, moru_wire::kLinkTrade);
     if (!l) return;
     std::vector<uint8_t> r = orderRecord(o, market, rec::OrderRec::kRtnSize);
     // Past the text the return has nothing of the query record's tail.

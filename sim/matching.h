@@ -29,8 +29,9 @@ public:
     void onCancelOrder(const Request& r);
     // After each quote step: resting orders meet the new books.
     void matchResting();
-    // The order's return, on its session's trade link while that is open.
-    void sendOrderReturn(const Order& o, char market);
+    // The order's return on the trade link of the session that placed it, or after a new
+    // login of the account's session in that market.
+    void sendOrderReturn(const Account& account, const Order& o, char market);
 
 private:
     void createOrRedeem(FundAccount& fa, Order& o, const Security& sec);

@@ -228,7 +228,7 @@ void Queries::onQryFund(const Request& r) {
     rec::Buf b(R::kSize);
     b.text(R::AccountID, 15, s.account->id);
     b.put<double>(R::FrozenCapital, fa.frozen);
-    b.put<double>(R::LockedFee, fa.lockedFee);
+    b.put<double>(R::LockedFee, fa.lockedFee());
     b.put<double>(R::Fee, fa.fee);
     b.put<double>(R::InitialCapital, fa.initial);
     b.put<double>(R::TodaySellAmount, fa.todaySell);

@@ -50,6 +50,16 @@ Link* Sessions::link(int sessionId, uint8_t kind) {
     return l != links_.end() && !l->second->dropped ? l->second : nullptr;
 }
 
+Link* Sessions::linkFor(int sessionId, const Account* account, char market, uint8_t kind) {
+    if (Link* l = link(sessionId, kind)) return l;
+    for (const auto& kv : sessions_) {
+        const Session& s = kv.second;
+        if (s.loggedOut || s.account != account || (market && s.market != market)) continue;
+        if (Link* l = link(s.id, kind)) return l;
+    }
+    return nullptr;
+}
+
 std::vector<Link*> Sessions::links(const std::string& account, int kind) {
     std::vector<Link*> out;
     for (auto& kv : sessions_) {

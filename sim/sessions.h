@@ -37,6 +37,9 @@ public:
     Session* of(const Link& l);
     // The session's link of that kind, when it is still open.
     Link* link(int sessionId, uint8_t kind);
+    // Where news of an account goes: the link of that kind of the session that asked, or once
+    // that has ended, of the account's live session in `market` (any market when 0).
+    Link* linkFor(int sessionId, const Account* account, char market, uint8_t kind);
     // Links of every session of `account` (every account when empty); kind 0 = all kinds.
     std::vector<Link*> links(const std::string& account, int kind);
 

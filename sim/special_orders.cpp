@@ -29,6 +29,7 @@ Order baseOrder(const Session& s, int32_t orderRef, const std::string& code, cha
 
 int checkTender(const Order& o, const Security* sec, char market, const Position* pos) {
     if (!sec || sec->market != market) return err::kUnknownSecurity;
+    if (market != '1') return err::kBadTenderOffer;  // tender offers are a Shanghai business
     if (o.side != '7' && o.side != '8') return err::kBadSideOrType;
     if (sec->offerorCode.empty() || sec->offerorCode != o.offeror) return err::kBadTenderOffer;
     if (o.qty == 0) return err::kBadQuantity;
@@ -89,7 +90,7 @@ void SpecialOrders::onTenderOffer(const Request& r) {
     o.leaves = o.qty;
     fa.orders.push_back(o);
     answer(r.link, Msg::RspTenderOffer, r.header.requestId, 0, rsp.bytes());
-    matching_.sendOrderReturn(o, s.market);
+    matching_.sendOrderReturn(*s.account, o, s.market);
 }
 
 void SpecialOrders::onWarrantExercise(const Request& r) {
@@ -124,7 +125,7 @@ void SpecialOrders::onWarrantExercise(const Request& r) {
     o.leaves = o.qty;
     fa.orders.push_back(o);
     answer(r.link, Msg::RspWarrantExercise, r.header.requestId, 0, rsp.bytes());
-    matching_.sendOrderReturn(o, s.market);
+    matching_.sendOrderReturn(*s.account, o, s.market);
 }
 
 }  // namespace sim

@@ -137,6 +137,23 @@ inline uint64_t bookDepth(const sim::Security& s, bool asks) {
     return v;
 }
 
+constexpr uint64_t kLevelVolume[5] = {300, 500, 400, 200, 100};
+constexpr int kNoRest = 99;
+
+// A book one tick either side of the previous close, five levels deep, known volumes.
+inline void setBook(sim::Security& s) {
+    for (int k = 0; k < 5; ++k) {
+        s.book.bid[k] = sim::Market::roundTo(s.preClose - s.tick * (k + 1), s.tick);
+        s.book.ask[k] = sim::Market::roundTo(s.preClose + s.tick * (k + 1), s.tick);
+        s.book.bidVol[k] = s.book.askVol[k] = kLevelVolume[k];
+    }
+    s.last = s.preClose;
+}
+
+inline double ticksFrom(const sim::Security& s, int ticks) {
+    return sim::Market::roundTo(s.preClose + s.tick * ticks, s.tick);
+}
+
 }  // namespace capture
 
 #endif

@@ -1,6 +1,7 @@
 // The counter without sockets beyond matching: paged queries, sessions and the links
 // they hold, fund operations and fault control.
 #include <QTest>
+#include <cmath>
 #include <cstring>
 #include <memory>
 
@@ -60,6 +61,17 @@ PageSeen queryPage(sim::Counter& c, CaptureLink& l, bool trades, const std::stri
         }
     }
     return p;
+}
+
+void moveFunds(sim::Counter& c, sim::Link& l, moru_wire::Msg type, double amount) {
+    CMoruReqCapTransferField f;
+    std::memset(&f, 0, sizeof f);
+    f.Amount = amount;
+    feed(c, l, type, &f, sizeof f);
+}
+
+double fee(double amount) {
+    return std::round(amount * 0.0003 * 100) / 100;
 }
 
 }  // namespace
@@ -175,6 +187,80 @@ private slots:
         QVERIFY(!link.droppedWhy.empty());
         QVERIFY(ctl.droppedWhy.empty());
         c().onClosed(link);
+        c().onClosed(ctl);
+    }
+
+    // Every figure of the account dialog, after a deposit, a withdrawal, a fill each way and a
+    // buy still waiting.
+    void accountFiguresFollowTradesAndFunds() {
+        login(c(), link, "10880002", "654321", '1');
+        sim::Security& buy = *c().market().find("600000");
+        sim::Security& sell = *c().market().find("600135");  // 5,000 held
+        setBook(buy);
+        setBook(sell);
+        moveFunds(c(), link, moru_wire::Msg::ReqInFund, 1000.5);
+        moveFunds(c(), link, moru_wire::Msg::ReqOutFund, 500);
+        order(c(), link, "600000", '1', buy.book.ask[0], 300, '2');   // fills at ask 1
+        order(c(), link, "600000", '1', buy.preClose, 200, '2');      // waits
+        order(c(), link, "600135", '2', sell.book.bid[0], 100, '2');  // fills at bid 1
+        std::vector<int> errors;
+        for (const auto& f : link.frames) errors.push_back(f.info.ErrorID);
+        QCOMPARE(errors, std::vector<int>(errors.size(), 0));
+
+        const double bought = 300 * buy.book.ask[0], sold = 100 * sell.book.bid[0];
+        const double held = 200 * buy.preClose * 1.0003;
+        const double initial = 800000 + 1000.5 - 500;
+        const double available = initial - bought - fee(bought) - held + sold - fee(sold);
+        const auto f = fund(c(), link);
+        QCOMPARE(QByteArray(f.AccountID), QByteArray("10880002"));
+        QVERIFY(qAbs(f.InitialCapital - initial) < 0.005);
+        QVERIFY(qAbs(f.AvailableCapital - available) < 0.005);
+        QVERIFY(qAbs(f.WithdrawableCapital - (available - sold)) < 0.005);  // sales pay out tomorrow
+        QVERIFY(qAbs(f.FrozenCapital - held) < 0.005);
+        QVERIFY(qAbs(f.LockedFee - fee(200 * buy.preClose)) < 0.005);
+        QVERIFY(qAbs(f.Fee - fee(bought) - fee(sold)) < 0.005);
+        QVERIFY(qAbs(f.TodaySellAmount - sold) < 0.005);
+        QVERIFY(qAbs(f.TodayBuyAmount - bought) < 0.005);
+
+        // Beyond what may be taken out is refused and changes nothing.
+        moveFunds(c(), link, moru_wire::Msg::ReqOutFund, f.WithdrawableCapital + 0.01);
+        QCOMPARE(link.lastError(moru_wire::Msg::RspOutFund), 3001);
+        QCOMPARE(double(fund(c(), link).AvailableCapital), double(f.AvailableCapital));
+    }
+
+    // Dropping every link leaves the counter's books as they were; after a new login the
+    // account finds its orders and money, and a fill of an old order reaches the new session.
+    void droppedLinksKeepTheAccount() {
+        login(c(), link, "10880001", "123456", '1', &trade);
+        sim::Security& s = *c().market().find("600000");
+        setBook(s);
+        order(c(), link, "600000", '1', s.preClose, 300, '2');
+        moveFunds(c(), link, moru_wire::Msg::ReqInFund, 250);
+        const auto before = fund(c(), link);
+        CaptureLink ctl;
+        control(c(), ctl, moru_wire::kCtlDropAll);
+        QVERIFY(!link.droppedWhy.empty());
+        QVERIFY(!trade.droppedWhy.empty());
+        c().onClosed(link);
+        c().onClosed(trade);
+
+        CaptureLink again, againTrade;
+        login(c(), again, "10880001", "123456", '1', &againTrade);
+        QCOMPARE(againTrade.lastError(moru_wire::Msg::RspInitTrader), 0);
+        const auto after = fund(c(), again);
+        QCOMPARE(QByteArray(reinterpret_cast<const char*>(&after), int(sizeof after)),
+                 QByteArray(reinterpret_cast<const char*>(&before), int(sizeof before)));
+        const PageSeen orders = queryPage(c(), again, false, "600000", 0);
+        QCOMPARE(orders.keys.size(), size_t(1));
+
+        s.book.ask[0] = s.preClose;
+        c().matchResting();
+        const auto returns = againTrade.records<CMoruRtnOrderField>(moru_wire::Msg::RtnOrder);
+        QCOMPARE(returns.size(), size_t(1));
+        QCOMPARE(val(returns[0].OrderSysID), orders.keys[0]);
+        QCOMPARE(returns[0].OrderStatus, '8');
+        c().onClosed(again);
+        c().onClosed(againTrade);
         c().onClosed(ctl);
     }
 };
