@@ -55,7 +55,7 @@ PageSeen queryPage(sim::Counter& c, CaptureLink& l, bool trades, const std::stri
         } else {
             CMoruRspQryOrderField r;
             std::memcpy(&r, f.rec.data(), sizeof r);
-            p.keys.push_back(r.OrderSysID);
+            p.keys.push_back(val(r.OrderSysID));
             p.hasMore = r.HasMore != 0;
             p.next = r.NextPosition;
         }
@@ -204,7 +204,7 @@ private slots:
         order(c(), link, "600000", '1', buy.preClose, 200, '2');      // waits
         order(c(), link, "600135", '2', sell.book.bid[0], 100, '2');  // fills at bid 1
         std::vector<int> errors;
-        for (const auto& f : link.frames) errors.push_back(f.info.ErrorID);
+        for (const auto& f : link.frames) errors.push_back(int(f.info.ErrorID));
         QCOMPARE(errors, std::vector<int>(errors.size(), 0));
 
         const double bought = 300 * buy.book.ask[0], sold = 100 * sell.book.bid[0];

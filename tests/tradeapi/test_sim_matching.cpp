@@ -456,7 +456,7 @@ private slots:
         QCOMPARE(rsp.size(), size_t(3));
         std::vector<int> errors;
         for (const auto& f : link.frames)
-            if (f.h.type == uint16_t(moru_wire::Msg::RspTenderOffer)) errors.push_back(f.info.ErrorID);
+            if (f.h.type == uint16_t(moru_wire::Msg::RspTenderOffer)) errors.push_back(int(f.info.ErrorID));
         QCOMPARE(errors, (std::vector<int>{0, 0, 2011}));
         const sim::Position& pos = c().account("10880001")->markets['1'].positions["600999"];
         QCOMPARE(pos.tender, uint64_t(600));
