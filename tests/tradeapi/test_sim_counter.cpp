@@ -3,6 +3,8 @@
 #include <QTest>
 #include <cmath>
 #include <cstring>
+#include <deque>
+#include <functional>
 #include <memory>
 
 #include "sim_capture.h"
@@ -72,6 +74,30 @@ void moveFunds(sim::Counter& c, sim::Link& l, moru_wire::Msg type, double amount
 
 double fee(double amount) {
     return std::round(amount * 0.0003 * 100) / 100;
+}
+
+void transfer(sim::Counter& c, sim::Link& l, char direction, double amount) {
+    CMoruReqBTCapTransferManagerField t;
+    std::memset(&t, 0, sizeof t);
+    t.Amount = amount;
+    t.TransferDirection = direction;
+    feed(c, l, moru_wire::Msg::ReqBTFundTransfer, &t, sizeof t);
+}
+
+std::vector<CMoruRspQryBTCapTransferManagerField> transferRecords(sim::Counter& c, CaptureLink& l) {
+    CMoruReqQryBTCapTransferManagerField q;
+    std::memset(&q, 0, sizeof q);
+    l.frames.clear();
+    feed(c, l, moru_wire::Msg::ReqQryBTFundTransferRecord, &q, sizeof q);
+    return l.records<CMoruRspQryBTCapTransferManagerField>(moru_wire::Msg::RspQryBTFundTransferRecord);
+}
+
+void changePassword(sim::Counter& c, sim::Link& l, const char* oldPw, const char* newPw) {
+    CMoruReqUserPasswordUpdateField p;
+    std::memset(&p, 0, sizeof p);
+    std::memcpy(p.OldPassword, oldPw, std::min(std::strlen(oldPw), sizeof p.OldPassword));
+    std::memcpy(p.NewPassword, newPw, std::min(std::strlen(newPw), sizeof p.NewPassword));
+    feed(c, l, moru_wire::Msg::ReqUpdatePwd, &p, sizeof p);
 }
 
 }  // namespace
@@ -262,6 +288,114 @@ private slots:
         c().onClosed(again);
         c().onClosed(againTrade);
         c().onClosed(ctl);
+    }
+
+    void transfersRefused_data() {
+        QTest::addColumn<QByteArray>("account");
+        QTest::addColumn<char>("direction");
+        QTest::addColumn<double>("amount");
+        QTest::addColumn<int>("error");
+        QTest::newRow("nothing") << QByteArray("10880001") << '1' << 0.0 << 3002;
+        QTest::newRow("negative") << QByteArray("10880001") << '1' << -5.0 << 3002;
+        QTest::newRow("not a number") << QByteArray("10880001") << '1' << std::nan("") << 3002;
+        QTest::newRow("more than Shanghai may give") << QByteArray("10880001") << '1' << 5000000.01 << 3001;
+        QTest::newRow("more than Shenzhen may give") << QByteArray("10880001") << '2' << 3000000.01 << 3001;
+        QTest::newRow("no such direction") << QByteArray("10880001") << '3' << 100.0 << 3003;
+        QTest::newRow("an account without Shenzhen") << QByteArray("10880003") << '1' << 100.0 << 3003;
+    }
+    void transfersRefused() {
+        QFETCH(QByteArray, account);
+        QFETCH(char, direction);
+        QFETCH(double, amount);
+        QFETCH(int, error);
+        login(c(), link, account.constData(), account == "10880001" ? "123456" : "111111", '1');
+        transfer(c(), link, direction, amount);
+        QCOMPARE(link.lastError(moru_wire::Msg::RspBTFundTransfer), error);
+        transferRecords(c(), link);  // no record: answered with "none found"
+        QCOMPARE(link.lastError(moru_wire::Msg::RspQryBTFundTransferRecord), 5001);
+    }
+
+    // A transfer is answered at once; its record then steps through '1'..'6' ("操作结束"),
+    // and the money arrives, with a return report, at the last step.
+    void transferStepsToItsEnd_data() {
+        QTest::addColumn<char>("direction");
+        QTest::newRow("Shanghai to Shenzhen") << '1';
+        QTest::newRow("Shenzhen to Shanghai") << '2';
+    }
+    void transferStepsToItsEnd() {
+        QFETCH(char, direction);
+        std::deque<std::function<void()>> due;
+        c().schedule = [&due](int, std::function<void()> fn) { due.push_back(std::move(fn)); };
+        login(c(), link, "10880001", "123456", direction, &trade);
+        sim::Account& a = *c().account("10880001");
+        const char from = direction, to = direction == '1' ? '2' : '1';
+        const double fromBefore = a.markets[from].available, toBefore = a.markets[to].available;
+        transfer(c(), link, direction, 2500.25);
+        QCOMPARE(link.lastError(moru_wire::Msg::RspBTFundTransfer), 0);
+        const auto rsp = link.records<CMoruRspBTCapTransferManagerField>(moru_wire::Msg::RspBTFundTransfer);
+        QCOMPARE(rsp.size(), size_t(1));
+        QCOMPARE(val(rsp[0].Amount), 2500.25);
+        QCOMPARE(rsp[0].TransferDirection, direction);
+
+        // Records are asked for on the trade link; the report comes on the link that asked.
+        QString steps;
+        for (int guard = 0; guard < 10; ++guard) {
+            const auto records = transferRecords(c(), trade);
+            QCOMPARE(records.size(), size_t(1));
+            const char status = records[0].TransferStatus;
+            steps += status;
+            QCOMPARE(val(records[0].Amount), 2500.25);
+            QCOMPARE(records[0].TransferDirection, direction);
+            QCOMPARE(val(records[0].ErrorCode), 0u);
+            QCOMPARE(QByteArray(records[0].OrgCode, 4), QByteArray(from == '1' ? "0101" : "0201"));
+            // The money is on its way until the end.
+            QCOMPARE(a.markets[from].available, fromBefore - 2500.25);
+            QCOMPARE(a.markets[to].available, status == '6' ? toBefore + 2500.25 : toBefore);
+            const auto rtn =
+                link.records<CMoruRtnBtCapTransferManagerField>(moru_wire::Msg::RtnBTFundTransfer);
+            QCOMPARE(rtn.size(), size_t(status == '6' ? 1 : 0));
+            if (status == '6') {
+                QCOMPARE(rtn[0].TransferStatus, '6');
+                QCOMPARE(val(rtn[0].Amount), 2500.25);
+                QCOMPARE(rtn[0].TransferDirection, direction);
+                QCOMPARE(link.lastError(moru_wire::Msg::RtnBTFundTransfer), 0);
+            }
+            if (due.empty()) break;
+            auto step = std::move(due.front());
+            due.pop_front();
+            step();
+        }
+        QCOMPARE(steps, QString("123456"));
+        c().schedule = nullptr;
+    }
+
+    void passwordChange_data() {
+        QTest::addColumn<QByteArray>("oldPassword");
+        QTest::addColumn<QByteArray>("newPassword");
+        QTest::addColumn<int>("error");
+        QTest::newRow("changed") << QByteArray("654321") << QByteArray("abc12345") << 0;
+        QTest::newRow("ten characters") << QByteArray("654321") << QByteArray("A123456789") << 0;
+        QTest::newRow("wrong old password") << QByteArray("123456") << QByteArray("abc12345") << 4001;
+        QTest::newRow("too short") << QByteArray("654321") << QByteArray("ab123") << 4002;
+        QTest::newRow("not letters or digits") << QByteArray("654321") << QByteArray("abc-1234") << 4002;
+        QTest::newRow("empty") << QByteArray("654321") << QByteArray("") << 4002;
+    }
+    void passwordChange() {
+        QFETCH(QByteArray, oldPassword);
+        QFETCH(QByteArray, newPassword);
+        QFETCH(int, error);
+        login(c(), link, "10880002", "654321", '1');
+        changePassword(c(), link, oldPassword.constData(), newPassword.constData());
+        QCOMPARE(link.lastError(moru_wire::Msg::RspUpdatePwd), error);
+        const QByteArray valid = error ? QByteArray("654321") : newPassword;
+        const QByteArray refused = error ? newPassword : QByteArray("654321");
+        c().onClosed(link);
+        CaptureLink next;
+        login(c(), next, "10880002", refused.constData(), '1');
+        QCOMPARE(next.lastError(moru_wire::Msg::RspLoginManager), 1002);
+        login(c(), next, "10880002", valid.constData(), '1');
+        QCOMPARE(next.lastError(moru_wire::Msg::RspLoginManager), 0);
+        c().onClosed(next);
     }
 };
 
