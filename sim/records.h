@@ -59,7 +59,7 @@ private:
 // Response info: ErrorID int32 @0, ErrorMsg char[81] @4.
 constexpr size_t kRspInfo = 85;
 
-// --- requests (minimum lengths are the bytes the counter reads) ---
+// --- requests (a shorter one drops the link; each minimum covers every byte the counter reads) ---
 namespace OrderInsert {
 constexpr size_t kMin = 48, OrderRef = 0, SecurityID = 4, Side = 12, LimitPrice = 14, OrderQty = 22,
                  OrderType = 26, OrderFlag = 27, ClientTag = 32;

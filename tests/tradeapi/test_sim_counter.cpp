@@ -397,6 +397,58 @@ private slots:
         QCOMPARE(next.lastError(moru_wire::Msg::RspLoginManager), 0);
         c().onClosed(next);
     }
+
+    // Every message the counter serves has the least it must carry: one byte less drops the
+    // link with a reason that names it; exactly that much is served.
+    void shortRequestsDropTheLink_data() {
+        QTest::addColumn<int>("type");
+        QTest::addColumn<int>("minimum");
+        QTest::addColumn<bool>("loggedIn");
+        QTest::addColumn<QString>("why");
+        using M = moru_wire::Msg;
+        const auto row = [](const char* name, M type, size_t min, bool loggedIn, const char* why) {
+            QTest::newRow(name) << int(type) << int(min) << loggedIn << QString(why);
+        };
+        row("manager login", M::ReqLoginManager, moru_wire::LoginBody::kSize, false, "short login");
+        row("query login", M::ReqLogin, moru_wire::LoginBody::kSize, false, "short login");
+        row("trade login", M::ReqInitTrader, moru_wire::LoginBody::kSize, false, "short login");
+        row("control", M::Control, moru_wire::ControlBody::kSize, false, "short control request");
+        row("order", M::ReqInsertOrder, 48, true, "short order request");
+        row("cancel", M::ReqCancelOrder, 42, true, "short cancel request");
+        row("tender offer", M::ReqTenderOffer, 25, true, "short tender offer request");
+        row("warrant exercise", M::ReqWarrantExercise, 26, true, "short exercise request");
+        row("order query", M::ReqQryOrder, 43, true, "short order query");
+        row("trade query", M::ReqQryTrade, 43, true, "short trade query");
+        row("position query", M::ReqQryPosition, 31, true, "short position query");
+        row("fund query", M::ReqQryFund, 15, true, "short fund query");
+        row("fund record query", M::ReqQryInOutFundRecord, 19, true, "short fund record query");
+        row("transfer record query", M::ReqQryBTFundTransferRecord, 19, true, "short transfer record query");
+        row("deposit", M::ReqInFund, 38, true, "short fund request");
+        row("withdrawal", M::ReqOutFund, 38, true, "short fund request");
+        row("transfer", M::ReqBTFundTransfer, 29, true, "short transfer request");
+        row("password", M::ReqUpdatePwd, 41, true, "short password request");
+    }
+    void shortRequestsDropTheLink() {
+        QFETCH(int, type);
+        QFETCH(int, minimum);
+        QFETCH(bool, loggedIn);
+        QFETCH(QString, why);
+        for (const int len : {minimum - 1, minimum}) {
+            CaptureLink l;
+            if (loggedIn) login(c(), l, "10880001", "123456", '1');
+            l.frames.clear();
+            const std::vector<uint8_t> body(size_t(len), 0);
+            feed(c(), l, moru_wire::Msg(type), body.data(), body.size());
+            if (len < minimum) {
+                QCOMPARE(QString::fromStdString(l.droppedWhy), why);
+                QVERIFY(l.frames.empty());
+            } else {
+                QCOMPARE(QString::fromStdString(l.droppedWhy), QString());
+                QVERIFY(!l.frames.empty());  // answered, if only with a refusal
+            }
+            c().onClosed(l);
+        }
+    }
 };
 
 QTEST_GUILESS_MAIN(TestSimCounter)
