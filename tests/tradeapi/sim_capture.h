@@ -65,9 +65,7 @@ struct CaptureLink : sim::Link {
 };
 
 inline void feed(sim::Counter& c, sim::Link& l, moru_wire::Msg type, const void* body, size_t len) {
-    // Sized first: GCC 12 at -O3 otherwise takes the header write for one past an empty vector.
     std::vector<uint8_t> f;
-    f.reserve(moru_wire::kHeaderSize + len);
     moru_wire::appendFrame(f, type, 1, 0, body, len);
     c.onData(l, f.data(), f.size());
 }
