@@ -7,6 +7,8 @@
 #include <QTabWidget>
 #include <QVBoxLayout>
 
+#include "basicControl/base_table_widget.h"
+#include "basicControl/my_header_view.h"
 #include "basicControl/my_label.h"
 #include "basicControl/my_push_button.h"
 #include "constants.h"
@@ -14,8 +16,11 @@
 #include "user/personal_inf_dialog.h"
 #include "user/queryWindow/depositandwithdrawal_dialog.h"
 #include "user/queryWindow/fundtransfer/fundtransfer_widget.h"
+#include "user/queryWindow/ordered_widget.h"
+#include "user/queryWindow/position_widget.h"
 #include "user/queryWindow/query_windows_manager.h"
 #include "user/queryWindow/stockQuotes/stock_quotes_widget.h"
+#include "user/queryWindow/transaction_widget.h"
 #include "user/update_pwd_dialog.h"
 #include "utils/api_state.h"
 #include "utils/read_api_config.h"
@@ -44,8 +49,14 @@ UserWidget::UserWidget(QWidget* parent) : QWidget(parent) {
 
 UserWidget::~UserWidget() {
     // The pages go before the manager, whose thread feeds the quote page.
+    delete m_positionPage;
+    m_positionPage = nullptr;
     delete m_quotePage;
     m_quotePage = nullptr;
+    delete m_tradePage;
+    m_tradePage = nullptr;
+    delete m_orderPage;
+    m_orderPage = nullptr;
     // The order window reads the manager's quote client.
     delete m_orderWindow;
     m_orderWindow = nullptr;
@@ -114,8 +125,26 @@ void UserWidget::initQueryTabs() {
         "QTabBar::tab:selected{border-color: #9B9B9B;border-bottom-color: red;}"
         "QTabBar::tab:!selected{margin-top: 2px;}"));
 
+    m_positionPage = new PositionWidget(this);
+    m_positionPage->setTableHeader(POSITION_HEADERS.size(), POSITION_HEADERS);
+    m_tabWidget->addTab(m_positionPage, tr("持仓查询"));
+
     m_quotePage = new StockQuotesWidget(this);
     m_quotePage->setTableHeader(QUOTE_HEADERS.size(), QUOTE_HEADERS);
+
+    m_tradePage = new TransactionWidget(this);
+    m_tradePage->setTableHeader(TRADE_HEADERS.size(), TRADE_HEADERS);
+    m_tabWidget->addTab(m_tradePage, tr("成交查询"));
+
+    m_orderPage = new OrderedWidget(this);
+    auto* orderHeader = new MyHeaderView(Qt::Horizontal, m_orderPage->tableWidget());
+    m_orderPage->tableWidget()->setHorizontalHeader(orderHeader);
+    m_orderPage->setTableHeader(ORDER_HEADERS.size(), ORDER_HEADERS);
+    orderHeader->setSectionResizeMode(0, QHeaderView::Fixed);
+    m_orderPage->tableWidget()->setColumnWidth(0, 40);
+    connect(orderHeader, &MyHeaderView::signalHeadCheckBoxToggled, m_orderPage,
+            &OrderedWidget::slot_HeadCheckBoxToggled);
+    m_tabWidget->addTab(m_orderPage, tr("委托查询"));
 
     m_mainLayout->addWidget(m_quotePage);
     m_mainLayout->addWidget(m_tabWidget);

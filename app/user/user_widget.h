@@ -7,12 +7,15 @@ class QVBoxLayout;
 class MyLabel;
 class MyPushButton;
 class OrderWindow;
-class QueryWindowsManager;
-class StockQuotesWidget;
 class PersonalInfDialog;
 class FundTransferWidget;
 class DepositAndWithdrawalDialog;
 class UpdatePwdDialog;
+class OrderedWidget;
+class PositionWidget;
+class QueryWindowsManager;
+class StockQuotesWidget;
+class TransactionWidget;
 
 // The page shown after a successful login: the account header with its buttons, the quote display and
 // the query tabs.
@@ -61,6 +64,11 @@ public slots:
     void slot_DepositAndWithdrawalClicked();
     void slot_updatePassbuttonClicked();
 
+public:
+    PositionWidget* positionPage() const { return m_positionPage; }
+    TransactionWidget* tradePage() const { return m_tradePage; }
+    OrderedWidget* orderPage() const { return m_orderPage; }
+
 protected:
     void paintEvent(QPaintEvent* event) override;
 
@@ -81,7 +89,10 @@ private:
     MyLabel* m_exchangeIcon = nullptr;
     MyLabel* m_businessIcon = nullptr;
     MyLabel* m_businessCodeLabel = nullptr;
+    PositionWidget* m_positionPage = nullptr;
     StockQuotesWidget* m_quotePage = nullptr;
+    TransactionWidget* m_tradePage = nullptr;
+    OrderedWidget* m_orderPage = nullptr;
     QueryWindowsManager* m_manager = nullptr;
     OrderWindow* m_orderWindow = nullptr;
     PersonalInfDialog* m_accountDialog = nullptr;

@@ -1,0 +1,28 @@
+#pragma once
+
+#include <QHash>
+#include <QString>
+#include <array>
+
+#include "moru_api_types.h"
+
+// Texts of the order table's columns 1 .. 17 (column 0 holds the tick box), in column order; the
+// full export writes the same texts.
+constexpr int ORDER_TEXT_COLUMNS = 17;
+using OrderCells = std::array<QString, ORDER_TEXT_COLUMNS>;
+
+// Error texts looked up while one block or one export is built: they do not change meanwhile, and a
+// lookup may ask the trading library.
+using ErrorTextCache = QHash<int, QString>;
+
+OrderCells orderCells(const CMoruRspQryOrderField& record, ErrorTextCache& errorTexts);
+
+// 0x65, 0xAB, 0xAD; 'g' is a cancellation.
+bool isOrderKind(uint8_t msgKind);
+// Orders without an error get a tick box; cancellations and refused orders do not.
+bool orderHasCheckBox(const CMoruRspQryOrderField& record);
+// Column 11: 1 or 0 for subscriptions and redemptions, the order price for the reverse repos that
+// count as traded, otherwise the average traded price.
+double orderTradePrice(const CMoruRspQryOrderField& record);
+// Whether a shown row may be ticked and cancelled, from the texts of its error code and kind columns.
+bool rowIsCancellable(const QString& errorCodeText, const QString& kindText);

@@ -1,0 +1,90 @@
+#pragma once
+
+#include <QList>
+#include <QMap>
+
+#include "moru_api_types.h"
+#include "user/queryWindow/query_requests.h"
+#include "user/queryWindow/query_window.h"
+
+class MyLabel;
+class MyLineEdit;
+class MyPushButton;
+class MyTimeEdit;
+class QTimer;
+class ReadApiConfig;
+
+// The "委托查询" page: the day's orders, queried page by page and shown in blocks of 10000 rows, with
+// tick boxes on the orders that can be cancelled, a batch cancel and both exports.
+class OrderedWidget : public QueryWindow {
+    Q_OBJECT
+public:
+    static constexpr int BLOCK_ROWS = 10000;
+    static constexpr int RETRY_DELAY_MS = 1000;
+    // cancelMode: no batch waiting for its first answer, one order cancelled, several cancelled.
+    enum CancelMode { CancelSeveral = 0, CancelOne = 1, CancelIdle = 2 };
+
+    explicit OrderedWidget(QWidget* parent = nullptr);
+
+    // Rows n .. min(n + 10000, records) - 1 of the received records, n being the rows shown.
+    void additem();
+    void AfterCancelOrder(const QString& msg, bool ok);
+
+    MyLineEdit* codeEdit() const { return mCodeEdit; }
+    MyLineEdit* orderNoEdit() const { return mOrderNoEdit; }
+    MyTimeEdit* startTimeEdit() const { return mStartTime; }
+    MyTimeEdit* endTimeEdit() const { return mEndTime; }
+    MyPushButton* searchButton() const { return mSearchButton; }
+    MyPushButton* moreButton() const { return mMoreButton; }
+    MyPushButton* cancelButton() const { return mCancelButton; }
+    MyPushButton* clearButton() const { return mClearButton; }
+    MyPushButton* exportButton() const { return mExportButton; }
+    MyPushButton* exportAllButton() const { return mExportAllButton; }
+    QTimer* retryTimer() const { return mRetryTimer; }
+    ReadApiConfig* apiConfig() const { return mApiConfig; }
+    int recordCount() const { return mRecordCount; }
+    int cancelMode() const { return mCancelMode; }
+
+public slots:
+    void slot_clicked();
+    void slot_moreInfClicked();
+    void slot_rspQryOrder(const CMoruRspQryOrderField& pRspField, const CMoruRspInfo& pRspInfo,
+                          int nRequestID, bool bIsLast);
+    void slot_cancelOrderClicked();
+    void slot_HeadCheckBoxToggled(bool checked);
+    void slot_rspCancelOrder(const CMoruRspOrderActionField& pRspField, const CMoruRspInfo& pRspInfo,
+                             int nRequestID, bool bIsLast);
+    void slot_clickedClear();
+    void exportAllToCsv() override;
+    // Called by the retry timer after a search that could not be sent.
+    void slot_enableSearch();
+
+private:
+    void initLayout();
+    bool rowIsEligible(int row) const;
+    void requestNextPage(int32_t nextPosition);
+
+    MyLineEdit* mCodeEdit;
+    MyPushButton* mCancelButton;
+    MyLabel* mOrderNoLabel;
+    MyLineEdit* mOrderNoEdit;
+    MyLabel* mStartLabel;
+    MyTimeEdit* mStartTime;
+    MyLabel* mEndLabel;
+    MyTimeEdit* mEndTime;
+    MyPushButton* mClearButton;
+    MyPushButton* mSearchButton;
+    MyPushButton* mMoreButton;
+    MyPushButton* mExportButton;
+    MyPushButton* mExportAllButton;
+    QTimer* mRetryTimer;
+
+    QueryFilter mFilter;
+    // Records answer the page request sent last; answers to an earlier query are not this query's.
+    int mQueryRequestId = -1;
+    int mRecordCount = 0;
+    int mCancelMode = CancelIdle;
+    QList<quint32> mOrderSysIds;
+    QMap<int, CMoruRspQryOrderField> mpRspFieldMap;
+    ReadApiConfig* mApiConfig;
+};

@@ -1,0 +1,15 @@
+#include "user/queryWindow/position_rows.h"
+
+#include "user/queryWindow/record_text.h"
+
+PositionCells positionCells(const CMoruRspQryStockPositionField& r) {
+    return {fieldText(r.SecurityID),
+            QString::number(r.TodayBuyQty),
+            QString::number(r.TodaySellQty),
+            QString::number(r.YesterdayQty),
+            QString::number(r.TotalQty),
+            QString::number(r.AvailableQty),
+            QString::number(r.PositionCost, 'f', 6),
+            QString::number(qint64(r.PurchasableQty)),
+            QString::number(qint64(r.RedeemableQty))};
+}

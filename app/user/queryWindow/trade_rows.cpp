@@ -1,0 +1,21 @@
+#include "user/queryWindow/trade_rows.h"
+
+#include "user/queryWindow/record_text.h"
+#include "utils/utils.h"
+
+TradeCells tradeCells(const CMoruRspQryTradeField& r) {
+    return {fieldText(r.OrderNo),
+            fieldText(r.SecurityID),
+            QString::number(r.TradePrice, 'f', 6),
+            Utils::TMoruSideTypeConvert(r.Side),
+            QString::number(r.TradeQty),
+            QString::number(r.LeavesQty),
+            Utils::TimeStringConvert(r.TradeTime, int(sizeof r.TradeTime)),
+            Utils::TMoruOrderTypeTypeConvert(r.OrderType),
+            QString::number(r.ComponentCount),
+            fieldText(r.ComponentSecurityID),
+            Utils::TMoruMarketTypeConvert(r.ComponentSource),
+            QString::number(r.OldPositionQty),
+            QString::number(r.ComponentTradeQty),
+            QString::number(r.CashReplaceAmount, 'f', 6)};
+}
