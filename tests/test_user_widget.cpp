@@ -4,10 +4,17 @@
 #include <QVBoxLayout>
 #include <QtTest>
 
+#include "basicControl/base_table_widget.h"
+#include "basicControl/my_header_view.h"
 #include "basicControl/my_label.h"
 #include "basicControl/my_push_button.h"
+#include "constants.h"
+#include "fake_tradeapi/fake_tradeapi.h"
+#include "user/queryWindow/ordered_widget.h"
+#include "user/queryWindow/position_widget.h"
 #include "user/queryWindow/query_windows_manager.h"
 #include "user/queryWindow/stockQuotes/stock_quotes_widget.h"
+#include "user/queryWindow/transaction_widget.h"
 #include "user/user_widget.h"
 #include "utils/api_state.h"
 #include "utils/read_api_config.h"
@@ -59,6 +66,42 @@ private slots:
         QPointer<QThread> watch(thread);
         delete w;
         QVERIFY(watch.isNull() || !watch->isRunning());
+    }
+
+    void queryTabsInOrderWithTheirTitlesAndTheOrderPagesHeader() {
+        fakeapi::reset();
+        UserWidget w;
+        w.buildWorkspace();
+        QTabWidget* tabs = w.tabWidget();
+        QCOMPARE(tabs->count(), 3);
+        const QList<QueryWindow*> pages = {w.positionPage(), w.tradePage(), w.orderPage()};
+        const QStringList titles = {"持仓查询", "成交查询", "委托查询"};
+        const QList<QStringList> headers = {POSITION_HEADERS, TRADE_HEADERS, ORDER_HEADERS};
+        for (int i = 0; i < 3; ++i) {
+            QCOMPARE(tabs->widget(i), pages[i]);
+            QCOMPARE(tabs->tabText(i), titles[i]);
+            QCOMPARE(pages[i]->windowName(), titles[i]);
+            QCOMPARE(pages[i]->headerLabels(), headers[i]);
+            QCOMPARE(pages[i]->tableWidget()->columnCount(), headers[i].size());
+        }
+
+        // The order page's header carries the select-all box in a fixed 40-pixel section, wired to the page.
+        QTableWidget* table = w.orderPage()->tableWidget();
+        auto* header = qobject_cast<MyHeaderView*>(table->horizontalHeader());
+        QVERIFY(header);
+        QCOMPARE(header->sectionResizeMode(0), QHeaderView::Fixed);
+        QCOMPARE(table->columnWidth(0), 40);
+        w.orderPage()->slot_clicked();
+        QCOMPARE(int(fakeapi::requests().size()), 1);
+        CMoruRspQryOrderField order;
+        std::memset(&order, 0, sizeof order);
+        order.MsgKind = 0x65;
+        CMoruRspInfo ok;
+        std::memset(&ok, 0, sizeof ok);
+        w.orderPage()->slot_rspQryOrder(order, ok, fakeapi::requests()[0].requestId, true);
+        QCOMPARE(table->rowCount(), 1);
+        emit header->signalHeadCheckBoxToggled(true);
+        QCOMPARE(table->item(0, 0)->checkState(), Qt::Checked);
     }
 
 private:
