@@ -203,6 +203,29 @@ private slots:
         char invalid[9] = {'2', '5', '0', '0', '0', '0', '0', '0', '0'};
         QCOMPARE(Utils::TimeStringConvert(invalid, 9), QString());
         QCOMPARE(Utils::TimeStringConvert(nullptr, 9), QString());
+
+        // Every field of digits, valid or not at each place, reads as the date-time parser reads it.
+        for (int hour = 0; hour < 100; ++hour) {
+            for (int minute : {0, 7, 59, 60, 99}) {
+                for (int second : {0, 59, 60, 99}) {
+                    for (const char* millis : {"000", "999"}) {
+                        const QByteArray digits = QStringLiteral("%1%2%3%4")
+                                                      .arg(hour, 2, 10, QLatin1Char('0'))
+                                                      .arg(minute, 2, 10, QLatin1Char('0'))
+                                                      .arg(second, 2, 10, QLatin1Char('0'))
+                                                      .arg(QLatin1String(millis))
+                                                      .toLatin1();
+                        const QTime parsed = QTime::fromString(QString::fromLatin1(digits), "hhmmsszzz");
+                        const QString expected =
+                            parsed.isValid() ? parsed.toString("hh:mm:ss.zzz") : QString();
+                        QCOMPARE(Utils::TimeStringConvert(digits.constData(), 9), expected);
+                    }
+                }
+            }
+        }
+        for (const char* odd : {" 93015123", "09301512 ", "+09301512", "0930151a3", "09:301512"})
+            QCOMPARE(Utils::TimeStringConvert(odd, 9),
+                     QTime::fromString(QString::fromLatin1(odd), "hhmmsszzz").toString("hh:mm:ss.zzz"));
     }
 
     void fixedWidthText() {

@@ -119,10 +119,34 @@ QString Utils::TMoruBtTransferStatusTypeConvert(char status) {
     }
 }
 
+namespace {
+
+// Nine digits forming a valid time, as "hh:mm:ss.zzz"; empty when they are anything else.
+QString formatTimeDigits(const char* d) {
+    for (int i = 0; i < 9; ++i)
+        if (d[i] < '0' || d[i] > '9') return QString();
+    const int hour = (d[0] - '0') * 10 + (d[1] - '0');
+    const int minute = (d[2] - '0') * 10 + (d[3] - '0');
+    const int second = (d[4] - '0') * 10 + (d[5] - '0');
+    if (hour > 23 || minute > 59 || second > 59) return QString();
+    const QChar text[12] = {QLatin1Char(d[0]), QLatin1Char(d[1]), QLatin1Char(':'),  QLatin1Char(d[2]),
+                            QLatin1Char(d[3]), QLatin1Char(':'),  QLatin1Char(d[4]), QLatin1Char(d[5]),
+                            QLatin1Char('.'),  QLatin1Char(d[6]), QLatin1Char(d[7]), QLatin1Char(d[8])};
+    return QString(text, 12);
+}
+
+}  // namespace
+
 QString Utils::TimeStringConvert(const char* field, int length) {
     if (!field || length <= 0) return QString();
     char buffer[32] = {};
     std::memcpy(buffer, field, size_t(qMin(length, int(sizeof(buffer)) - 1)));
+    // The query tables convert a time per row: plain digits take the short way, anything else goes
+    // through the date-time parser.
+    if (length == 9 && std::strlen(buffer) == 9) {
+        const QString fast = formatTimeDigits(buffer);
+        if (!fast.isNull()) return fast;
+    }
     const QString text = QString::fromLatin1(buffer).left(length);
     const QTime time = QTime::fromString(text, QStringLiteral("hhmmsszzz"));
     return time.isValid() ? time.toString(QStringLiteral("hh:mm:ss.zzz")) : QString();
@@ -134,7 +158,14 @@ QString Utils::FixedCharToQString(const char* field, int length) {
 }
 
 void Utils::appendCsvField(QString& line, const QString& value, bool lastCell) {
-    QString escaped = value;
-    escaped.replace(QLatin1Char('"'), QLatin1String("\"\""));
-    line += QLatin1Char('"') + escaped + QLatin1Char('"') + (lastCell ? QLatin1Char('\n') : QLatin1Char(','));
+    // Appended in place: exports write hundreds of thousands of cells.
+    line += QLatin1Char('"');
+    if (value.contains(QLatin1Char('"'))) {
+        QString escaped = value;
+        line += escaped.replace(QLatin1Char('"'), QLatin1String("\"\""));
+    } else {
+        line += value;
+    }
+    line += QLatin1Char('"');
+    line += lastCell ? QLatin1Char('\n') : QLatin1Char(',');
 }

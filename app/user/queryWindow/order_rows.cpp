@@ -1,6 +1,8 @@
 #include "user/queryWindow/order_rows.h"
 
-#include "user/queryWindow/record_text.h"
+#include <QByteArray>
+#include <type_traits>
+
 #include "utils/error_msg.h"
 #include "utils/rsp_convert_config.h"
 #include "utils/utils.h"
@@ -43,22 +45,104 @@ bool rowIsCancellable(const QString& errorCodeText, const QString& kindText) {
            kindText == QStringLiteral("权证行权");
 }
 
+namespace {
+
+// An integer column, kept as a number until its text is needed.
+struct Number {
+    qint64 value;
+};
+
+// A fixed-width text column, kept as its bytes (up to the first NUL) until its text is needed.
+struct Bytes {
+    const char* data;
+    int size;
+};
+
+template <std::size_t N>
+Bytes bytesOf(const char (&field)[N]) {
+    return {field, int(qstrnlen(field, uint(N)))};
+}
+
+void appendDecimal(QString& out, qint64 value) {
+    char digits[24];
+    int start = int(sizeof digits);
+    quint64 rest = value < 0 ? 0 - quint64(value) : quint64(value);
+    do {
+        digits[--start] = char('0' + rest % 10);
+        rest /= 10;
+    } while (rest != 0);
+    if (value < 0) digits[--start] = '-';
+    out += QLatin1String(digits + start, int(sizeof digits) - start);
+}
+
+// Plain ASCII without a double quote goes into a CSV cell as it is.
+bool isPlainAscii(const Bytes& text) {
+    for (int i = 0; i < text.size; ++i)
+        if (uchar(text.data[i]) >= 0x80 || text.data[i] == '"') return false;
+    return true;
+}
+
+// Calls `cell` with each of columns 1 .. 17 in order: a QString or a Number.
+template <typename Cell>
+void visitOrderCells(const CMoruRspQryOrderField& r, ErrorTextCache& errorTexts, Cell&& cell) {
+    cell(bytesOf(r.OrderNo));
+    cell(Number{r.NodeID});
+    cell(bytesOf(r.SecurityID));
+    cell(RspConvertConfig::instance()->TMoruSecuritiesTypeConvert(r.SecurityType));
+    cell(QString::number(r.LimitPrice, 'f', 6));
+    cell(Number{r.OrderQty});
+    cell(Utils::TMoruOrderTypeTypeConvert(r.OrderType));
+    cell(Utils::TMoruOrderStatusTypeConvert(r.OrderStatus));
+    cell(Utils::TMoruMsgKindConvert(char(r.MsgKind)));
+    cell(Utils::TMoruSideTypeConvert(r.Side));
+    cell(QString::number(orderTradePrice(r), 'f', 3));
+    cell(Number{r.TradeQty});
+    cell(Number{r.LeavesQty});
+    cell(Number{r.ErrorCode});
+    cell(errorText(r.ErrorCode, errorTexts));
+    cell(Utils::TimeStringConvert(r.RecvTime, int(sizeof r.RecvTime)));
+    cell(bytesOf(r.TenderOfferorCode));
+}
+
+}  // namespace
+
 OrderCells orderCells(const CMoruRspQryOrderField& r, ErrorTextCache& errorTexts) {
-    return {fieldText(r.OrderNo),
-            QString::number(r.NodeID),
-            fieldText(r.SecurityID),
-            RspConvertConfig::instance()->TMoruSecuritiesTypeConvert(r.SecurityType),
-            QString::number(r.LimitPrice, 'f', 6),
-            QString::number(r.OrderQty),
-            Utils::TMoruOrderTypeTypeConvert(r.OrderType),
-            Utils::TMoruOrderStatusTypeConvert(r.OrderStatus),
-            Utils::TMoruMsgKindConvert(char(r.MsgKind)),
-            Utils::TMoruSideTypeConvert(r.Side),
-            QString::number(orderTradePrice(r), 'f', 3),
-            QString::number(r.TradeQty),
-            QString::number(r.LeavesQty),
-            QString::number(r.ErrorCode),
-            errorText(r.ErrorCode, errorTexts),
-            Utils::TimeStringConvert(r.RecvTime, int(sizeof r.RecvTime)),
-            fieldText(r.TenderOfferorCode)};
+    OrderCells cells;
+    int column = 0;
+    visitOrderCells(r, errorTexts, [&](auto&& value) {
+        using T = std::decay_t<decltype(value)>;
+        if constexpr (std::is_same_v<T, Number>)
+            cells[size_t(column++)] = QString::number(value.value);
+        else if constexpr (std::is_same_v<T, Bytes>)
+            cells[size_t(column++)] = QString::fromUtf8(value.data, value.size);
+        else
+            cells[size_t(column++)] = value;
+    });
+    return cells;
+}
+
+void appendOrderCsvLine(QString& out, const CMoruRspQryOrderField& r, ErrorTextCache& errorTexts) {
+    int column = 0;
+    visitOrderCells(r, errorTexts, [&](auto&& value) {
+        using T = std::decay_t<decltype(value)>;
+        const bool last = ++column == ORDER_TEXT_COLUMNS;
+        if constexpr (std::is_same_v<T, Number>) {
+            // Digits need no escaping.
+            out += QLatin1Char('"');
+            appendDecimal(out, value.value);
+            out += QLatin1Char('"');
+            out += last ? QLatin1Char('\n') : QLatin1Char(',');
+        } else if constexpr (std::is_same_v<T, Bytes>) {
+            if (isPlainAscii(value)) {
+                out += QLatin1Char('"');
+                out += QLatin1String(value.data, value.size);
+                out += QLatin1Char('"');
+                out += last ? QLatin1Char('\n') : QLatin1Char(',');
+            } else {
+                Utils::appendCsvField(out, QString::fromUtf8(value.data, value.size), last);
+            }
+        } else {
+            Utils::appendCsvField(out, value, last);
+        }
+    });
 }

@@ -16,6 +16,8 @@ using OrderCells = std::array<QString, ORDER_TEXT_COLUMNS>;
 using ErrorTextCache = QHash<int, QString>;
 
 OrderCells orderCells(const CMoruRspQryOrderField& record, ErrorTextCache& errorTexts);
+// The same texts as one CSV line, each cell quoted, the line ended; made without a string per number.
+void appendOrderCsvLine(QString& out, const CMoruRspQryOrderField& record, ErrorTextCache& errorTexts);
 
 // 0x65, 0xAB, 0xAD; 'g' is a cancellation.
 bool isOrderKind(uint8_t msgKind);

@@ -20,7 +20,6 @@
 #include "utils/error_msg.h"
 #include "utils/read_api_config.h"
 #include "utils/signal_interface.h"
-#include "utils/utils.h"
 
 namespace {
 enum Column { TickColumn = 0, KindColumn = 9, ErrorCodeColumn = 14 };
@@ -250,8 +249,6 @@ void OrderedWidget::exportAllToCsv() {
     CsvExport::exportLines(
         titles, [this] { return mRecordCount; },
         [this, &errorTexts](QString& out, int index) {
-            const OrderCells cells = orderCells(*mpRspFieldMap.constFind(index), errorTexts);
-            for (int c = 0; c < ORDER_TEXT_COLUMNS; ++c)
-                Utils::appendCsvField(out, cells[c], c == ORDER_TEXT_COLUMNS - 1);
+            appendOrderCsvLine(out, *mpRspFieldMap.constFind(index), errorTexts);
         });
 }
