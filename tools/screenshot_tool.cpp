@@ -1,5 +1,6 @@
 // Saves pictures of the login page and of the workspace after a real login against moru-sim, then of
-// the order window on each of its tabs: a Shanghai login, then a Shenzhen one.
+// the order window on each of its tabs, the fund dialogs and the query pages after a search: a Shanghai
+// login, then a Shenzhen one.
 // Usage: moru-screenshots OUT_DIR SIM_PATH DATA_FILE
 #include <QApplication>
 #include <QDir>
@@ -8,6 +9,7 @@
 #include <QProcess>
 #include <QRegularExpression>
 #include <QStackedWidget>
+#include <QTabWidget>
 #include <QThread>
 
 #include "basicControl/my_click_label.h"
@@ -30,6 +32,9 @@
 #include "user/queryWindow/fundtransfer/fundtransfer_operation_widget.h"
 #include "user/queryWindow/fundtransfer/fundtransfer_table_widget.h"
 #include "user/queryWindow/fundtransfer/fundtransfer_widget.h"
+#include "user/queryWindow/ordered_widget.h"
+#include "user/queryWindow/position_widget.h"
+#include "user/queryWindow/transaction_widget.h"
 #include "user/update_pwd_dialog.h"
 #include "user/user_widget.h"
 #include "utils/dialog_seam.h"
@@ -110,6 +115,30 @@ QStringList saveFundDialogs(UserWidget* workspace, const QString& outDir) {
     save(workspace->passwordDialog(), "password.png");
     return saved;
 }
+// Each query page after a search, as the user finds it on its tab.
+QStringList saveQueryPages(UserWidget* workspace, const QString& outDir) {
+    struct Step {
+        QWidget* page;
+        QPushButton* search;
+        const char* file;
+    };
+    const Step steps[] = {
+        {workspace->positionPage(), workspace->positionPage()->searchButton(), "/positions.png"},
+        {workspace->tradePage(), workspace->tradePage()->queryButton(), "/trades.png"},
+        {workspace->orderPage(), workspace->orderPage()->searchButton(), "/orders.png"},
+    };
+    QStringList saved;
+    for (const Step& step : steps) {
+        workspace->tabWidget()->setCurrentWidget(step.page);
+        step.search->click();
+        waitFor([&step] { return step.search->isEnabled(); }, 15000);
+        waitFor([] { return false; }, 300);
+        workspace->window()->grab().save(outDir + step.file);
+        saved << outDir + step.file;
+    }
+    return saved;
+}
+
 }  // namespace
 
 int main(int argc, char* argv[]) {
@@ -122,8 +151,10 @@ int main(int argc, char* argv[]) {
     QDir().mkpath(outDir);
 
     QProcess sim;
+    // The demo account also gets a day of finished orders and their trades, for the query pages.
     sim.start(QString::fromLocal8Bit(argv[2]),
-              {"--counter-port", "0", "--quote-port", "0", "--data", QString::fromLocal8Bit(argv[3])});
+              {"--counter-port", "0", "--quote-port", "0", "--data", QString::fromLocal8Bit(argv[3]),
+               "--big-account", "10880001:300:1"});
     int counterPort = 0;
     int quotePort = 0;
     QByteArray out;
@@ -193,6 +224,7 @@ int main(int argc, char* argv[]) {
     QStringList saved{outDir + "/login.png", outDir + "/workspace.png"};
     saved << saveOrderWindow(w, "600000", "600999", outDir, "order_trade_sh.png", "order_tender_offer.png");
     if (w.userWidget()) saved << saveFundDialogs(w.userWidget(), outDir);
+    if (w.userWidget()) saved << saveQueryPages(w.userWidget(), outDir);
 
     // The same window after a Shenzhen login: the link goes, the login page comes back.
     emit SignalInterface::instance()->signal_onFrontTradeDisconnected(0);
