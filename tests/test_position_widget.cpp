@@ -59,8 +59,6 @@ private slots:
     void requestBytes_data();
     void requestBytes();
     void blocksOf20RowsWithEveryCell();
-    void fewerThan20ShowAtTheLastRecord();
-    void orderButtonNamesItsRowsCode();
     void errorsAndSendFailuresGiveTheButtonBack();
     void bothExportsMatchTheExpectedFiles();
 
@@ -150,41 +148,27 @@ void TestPositionWidget::blocksOf20RowsWithEveryCell() {
     QTest::mouseClick(page->moreButton(), Qt::LeftButton);
     QCOMPARE(page->tableWidget()->rowCount(), 45);
     QVERIFY(!page->moreButton()->isEnabled());
+    QSignalSpy orders(SignalInterface::instance(), &SignalInterface::signal_clicketOrder);
     for (int row = 0; row < 45; ++row) {
         QCOMPARE(rowTexts(*page->tableWidget(), row).mid(0, 9), numberedCells(row + 1));
         QVERIFY(!page->tableWidget()->item(row, 9));
         QCOMPARE(page->orderButton(row)->text(), QStringLiteral("下单"));
         QCOMPARE(page->orderButton(row)->size(), QSize(50, 18));
+        // Each row's button names the code shown in that row.
+        QTest::mouseClick(page->orderButton(row), Qt::LeftButton);
+        QCOMPARE(orders.last().at(0).toString(), QString::number(600000 + row + 1));
     }
+    QCOMPARE(orders.size(), 45);
 
-    // A new search starts from an empty table with "更多" off.
+    // A new search starts from an empty table with "更多" off; fewer than 20 show at the last record.
     search();
     QCOMPARE(page->tableWidget()->rowCount(), 0);
     QVERIFY(!page->moreButton()->isEnabled());
-}
-
-void TestPositionWidget::fewerThan20ShowAtTheLastRecord() {
-    search();
-    feed({numberedPosition(1), numberedPosition(2)}, false);
+    feed(records.mid(0, 2), false);
     QCOMPARE(page->tableWidget()->rowCount(), 0);
-    feed({numberedPosition(3)});
+    feed(records.mid(2, 1));
     QCOMPARE(page->tableWidget()->rowCount(), 3);
     QVERIFY(!page->moreButton()->isEnabled());
-    QVERIFY(page->searchButton()->isEnabled());
-}
-
-void TestPositionWidget::orderButtonNamesItsRowsCode() {
-    search();
-    QList<CMoruRspQryStockPositionField> records;
-    for (int n = 1; n <= 25; ++n) records << numberedPosition(n);
-    feed(records);
-    QTest::mouseClick(page->moreButton(), Qt::LeftButton);
-    QSignalSpy spy(SignalInterface::instance(), &SignalInterface::signal_clicketOrder);
-    for (int row : {3, 0, 24}) {
-        QTest::mouseClick(page->orderButton(row), Qt::LeftButton);
-        QCOMPARE(spy.last().at(0).toString(), QString::number(600000 + row + 1));
-    }
-    QCOMPARE(spy.size(), 3);
 }
 
 void TestPositionWidget::errorsAndSendFailuresGiveTheButtonBack() {

@@ -96,7 +96,6 @@ private slots:
     void pagesShowBlocksOf10000AndMoreShowsTheRest();
     void everyCellOfEveryRow();
     void errorsAndSendFailuresGiveTheButtonBack();
-    void clearResetsTheFiltersOnly();
     void bothExportsMatchTheExpectedFiles();
 
 private:
@@ -263,21 +262,6 @@ void TestTransactionWidget::errorsAndSendFailuresGiveTheButtonBack() {
     QVERIFY(CapturedLog::has(QtWarningMsg, QStringLiteral("成交查询更多信息请求失败")));
     QVERIFY(page->queryButton()->isEnabled());
     QCOMPARE(page->tableWidget()->rowCount(), 1);
-}
-
-void TestTransactionWidget::clearResetsTheFiltersOnly() {
-    const int id = query();
-    feed(sampleTrades(), id);
-    QTest::keyClicks(page->codeEdit(), "600000");
-    QTest::keyClicks(page->orderNoEdit(), "12");
-    page->startTimeEdit()->setTime(QTime(9, 30));
-    page->endTimeEdit()->setTime(QTime(15, 0));
-    QTest::mouseClick(page->clearButton(), Qt::LeftButton);
-    QVERIFY(page->codeEdit()->text().isEmpty());
-    QVERIFY(page->orderNoEdit()->text().isEmpty());
-    QCOMPARE(page->startTimeEdit()->time(), QTime(0, 0));
-    QCOMPARE(page->endTimeEdit()->time(), QTime(0, 0));
-    QCOMPARE(page->tableWidget()->rowCount(), SAMPLE_CELLS.size());
 }
 
 void TestTransactionWidget::bothExportsMatchTheExpectedFiles() {
