@@ -13,10 +13,14 @@
 #include <cstring>
 
 #include "basicControl/base_table_widget.h"
+#include "basicControl/my_double_spin_box.h"
 #include "basicControl/my_line_edit.h"
 #include "basicControl/my_push_button.h"
+#include "basicControl/my_spin_box.h"
 #include "captured_log.h"
 #include "e2e_session.h"
+#include "user/orderWindow/order_widget.h"
+#include "user/orderWindow/order_window.h"
 #include "user/queryWindow/ordered_widget.h"
 #include "user/queryWindow/position_widget.h"
 #include "user/queryWindow/query_windows_manager.h"
@@ -27,6 +31,14 @@
 namespace {
 
 const QString CODE = QStringLiteral("600000");
+
+// Replaces what the spin box holds, as a user selecting its text and typing does.
+void typeInto(QAbstractSpinBox* box, const QString& text) {
+    box->setFocus();
+    box->selectAll();
+    QTest::keyClicks(box, text);
+    QTest::keyClick(box, Qt::Key_Tab);
+}
 
 void showTab(UserWidget* w, QWidget* page) {
     QTabBar* bar = w->tabWidget()->tabBar();
@@ -121,7 +133,7 @@ void TestQueriesE2e::aPartlyFilledOrderIsCancelledAndPositionsAndTradesAgree() {
     QVERIFY2(s.login(e2e::Shanghai, "10880001", "123456"), qPrintable(s.boxesText()));
     UserWidget* w = s.workspace();
 
-    // The book as published: buy more than the best ask holds, at that price, so the rest waits.
+    // Through the order form, as a user: buy more than the best ask holds, at that price, so the rest waits.
     QuotesTcpClient* quotes = w->manager()->quotesClient();
     QTRY_VERIFY_WITH_TIMEOUT(quotes->marketDataMap().contains(CODE), 15000);
     const ClientSecurityMarketDataLevel1 quote = quotes->marketDataMap().value(CODE);
@@ -129,20 +141,19 @@ void TestQueriesE2e::aPartlyFilledOrderIsCancelledAndPositionsAndTradesAgree() {
     const quint32 askQty = quint32(quote.AskVolume1);
     QVERIFY(ask > 0 && askQty > 0 && double(quote.AskPrice2) > ask);
     QSignalSpy inserted(SignalInterface::instance(), &SignalInterface::signal_rspInsertOrder);
-    CMoruReqOrderInsertField order;
-    std::memset(&order, 0, sizeof order);
-    order.OrderRef = takeOrderRef();
-    std::memcpy(order.SecurityID, "600000", 6);
-    order.Side = '1';
-    order.LimitPrice = ask;
-    order.OrderQty = int32_t(askQty + 100);
-    order.OrderType = '2';
-    order.OrderFlag = '0';
-    QCOMPARE(reqInsertOrder(&order, takeRequestId(), entryNo), 0);
+    QTest::mouseClick(w->tradeButton(), Qt::LeftButton);
+    OrderWidget* form = w->orderWindow()->orderWidget();
+    QTest::keyClicks(form->codeEdit(), CODE);
+    typeInto(form->priceEdit(), QString::number(ask, 'f', 3));
+    typeInto(form->quantityEdit(), QString::number(askQty + 100));
+    QTest::mouseClick(form->orderButton(), Qt::LeftButton);
+    QVERIFY2(s.waitForBoxes(2), qPrintable(s.boxesText()));
+    QCOMPARE(s.boxesText(), QStringLiteral("[确认] 是否确认交易 | [成功] 报单发送成功"));
     QTRY_COMPARE_WITH_TIMEOUT(inserted.size(), 1, 10000);
     const auto accepted = inserted[0].at(0).value<CMoruRspOrderInsertField>();
     const QString orderNo = QStringLiteral("%1").arg(quint32(accepted.OrderSysID), 10, 10, QLatin1Char('0'));
     QVERIFY(quint32(accepted.OrderSysID) != 0);
+    w->orderWindow()->hide();
 
     // The order page shows it partly filled; tick it and cancel it.
     OrderedWidget* orders = w->orderPage();
@@ -162,8 +173,8 @@ void TestQueriesE2e::aPartlyFilledOrderIsCancelledAndPositionsAndTradesAgree() {
     clickTickBox(table, row);
     QCOMPARE(table->item(row, 0)->checkState(), Qt::Checked);
     QTest::mouseClick(orders->cancelButton(), Qt::LeftButton);
-    QVERIFY(s.waitForBoxes(1));
-    QCOMPARE(s.boxesText(), QStringLiteral("[成功] 撤单发送成功"));
+    QVERIFY(s.waitForBoxes(3));
+    QCOMPARE(s.boxes[2].title + "/" + s.boxes[2].text, QStringLiteral("成功/撤单发送成功"));
 
     // The search that follows shows the order partly cancelled and the cancellation itself.
     QTRY_VERIFY_WITH_TIMEOUT(orders->searchButton()->isEnabled(), 10000);
@@ -207,7 +218,7 @@ void TestQueriesE2e::aPartlyFilledOrderIsCancelledAndPositionsAndTradesAgree() {
     QCOMPARE(held->item(0, 0)->text(), CODE);
     QCOMPARE(held->item(0, 1)->text(), QString::number(askQty));
     QCOMPARE(held->item(0, 4)->text(), QString::number(startingQty("10880001", CODE) + askQty));
-    QCOMPARE(s.boxes.size(), 1);
+    QCOMPARE(s.boxes.size(), 3);
 }
 
 QTEST_MAIN(TestQueriesE2e)
