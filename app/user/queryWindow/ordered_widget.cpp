@@ -125,7 +125,7 @@ void OrderedWidget::slot_rspQryOrder(const CMoruRspQryOrderField& pRspField, con
         additem();
     else if (mRecordCount > BLOCK_ROWS)
         mMoreButton->setEnabled(true);
-    mOrderSysIds.append(pRspField.OrderSysID);
+    mOrderSysIds.append(quint32(pRspField.OrderSysID));  // a copy: the field is unaligned
 
     if (!bIsLast) return;
     if (mRecordCount < BLOCK_ROWS) additem();
