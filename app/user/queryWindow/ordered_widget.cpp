@@ -152,6 +152,8 @@ void OrderedWidget::additem() {
     const int first = table->rowCount();
     const int end = qMin(first + BLOCK_ROWS, mRecordCount);
     if (end <= first) return;
+    // One repaint for the whole block instead of one request per cell.
+    table->setUpdatesEnabled(false);
     table->setRowCount(end);
     ErrorTextCache errorTexts;
     for (int i = first; i < end; ++i) {
@@ -165,6 +167,7 @@ void OrderedWidget::additem() {
         const OrderCells cells = orderCells(record, errorTexts);
         for (int c = 0; c < ORDER_TEXT_COLUMNS; ++c) table->setItem(i, c + 1, new QTableWidgetItem(cells[c]));
     }
+    table->setUpdatesEnabled(true);
 }
 
 void OrderedWidget::slot_moreInfClicked() {
