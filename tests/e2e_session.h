@@ -7,6 +7,10 @@
 #include <QFile>
 #include <QRegularExpression>
 #include <QStackedWidget>
+#include <QStyleOptionViewItem>
+#include <QTabBar>
+#include <QTabWidget>
+#include <QTableWidget>
 #include <QtTest>
 #include <memory>
 
@@ -23,6 +27,48 @@
 #include "utils/dialog_seam.h"
 
 namespace e2e {
+
+// Replaces what a line edit holds, as a user selecting all of it and typing does.
+inline void replaceText(QLineEdit* edit, const QString& text) {
+    edit->setFocus();
+    QTest::keyClick(edit, Qt::Key_A, Qt::ControlModifier);
+    QTest::keyClick(edit, Qt::Key_Delete);
+    QTest::keyClicks(edit, text);
+}
+
+// The same for a spin box; the Tab that leaves it makes the value stick.
+inline void typeInto(QAbstractSpinBox* box, const QString& text) {
+    box->setFocus();
+    box->selectAll();
+    QTest::keyClicks(box, text);
+    QTest::keyClick(box, Qt::Key_Tab);
+}
+
+// Clicks the tab of `page` in the workspace's tab bar; false when that did not bring it up.
+inline bool showTab(QTabWidget* tabs, QWidget* page) {
+    QTabBar* bar = tabs->tabBar();
+    QTest::mouseClick(bar, Qt::LeftButton, {}, bar->tabRect(tabs->indexOf(page)).center());
+    return tabs->currentWidget() == page;
+}
+
+// Clicks the tick box of a row's first cell where the table draws it.
+inline void clickTickBox(QTableWidget* table, int row) {
+    table->scrollToItem(table->item(row, 0));
+    QStyleOptionViewItem option;
+    option.initFrom(table->viewport());
+    option.rect = table->visualItemRect(table->item(row, 0));
+    option.features |= QStyleOptionViewItem::HasCheckIndicator;
+    const QRect box = table->style()->subElementRect(QStyle::SE_ItemViewItemCheckIndicator, &option, table);
+    QTest::mouseClick(table->viewport(), Qt::LeftButton, {}, box.center());
+}
+
+// Every cell text of a row as shown; "<none>" for a cell without an item.
+inline QStringList rowTexts(const QTableWidget* table, int row) {
+    QStringList cells;
+    for (int c = 0; c < table->columnCount(); ++c)
+        cells << (table->item(row, c) ? table->item(row, c)->text() : QStringLiteral("<none>"));
+    return cells;
+}
 
 // Exchange chooser rows of the login page.
 enum Exchange { Shanghai = 0, Shenzhen = 1 };
@@ -81,11 +127,10 @@ public:
                const QString& node = "6") {
         LoginWidget* page = window->loginWidget();
         const int boxesBefore = boxes.size();
-        page->exchangeBox()->setCurrentIndex(exchange);
-        for (MyLineEdit* edit : {page->accountEdit(), page->passwordEdit(), page->nodeEdit()}) edit->clear();
-        QTest::keyClicks(page->accountEdit(), account);
-        QTest::keyClicks(page->passwordEdit(), password);
-        QTest::keyClicks(page->nodeEdit(), node);
+        chooseExchange(page->exchangeBox(), exchange);
+        replaceText(page->accountEdit(), account);
+        replaceText(page->passwordEdit(), password);
+        replaceText(page->nodeEdit(), node);
         QTest::mouseClick(page->loginButton(), Qt::LeftButton);
         QElapsedTimer t;
         t.start();
@@ -122,6 +167,13 @@ public:
     QList<int> choiceAnswers;
 
 private:
+    // The arrow keys step through the exchanges, from no choice to 上交 and on to 深交.
+    static void chooseExchange(MyComboBox* box, Exchange exchange) {
+        box->setFocus();
+        for (int i = 0; i < 4 && box->currentIndex() < exchange; ++i) QTest::keyClick(box, Qt::Key_Down);
+        for (int i = 0; i < 4 && box->currentIndex() > exchange; ++i) QTest::keyClick(box, Qt::Key_Up);
+    }
+
     static QString readText(const QString& path) {
         QFile f(path);
         return f.open(QIODevice::ReadOnly) ? QString::fromUtf8(f.readAll()) : QString();

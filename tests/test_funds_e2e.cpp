@@ -21,13 +21,6 @@
 
 namespace {
 
-QStringList rowOf(const QTableWidget* table, int row) {
-    QStringList cells;
-    for (int c = 0; c < table->columnCount(); ++c)
-        cells << (table->item(row, c) ? table->item(row, c)->text() : QStringLiteral("<none>"));
-    return cells;
-}
-
 QStringList labelTexts(const QList<MyLabel*>& labels) {
     QStringList out;
     for (const MyLabel* label : labels) out << label->text();
@@ -119,7 +112,7 @@ void TestFundsE2e::depositThenRefreshShowsTheRecordAndOverdrawingIsRefused() {
     page->slot_unlockRefresh();  // what the one-second timer calls
     QTest::mouseClick(page->refreshButton(), Qt::LeftButton);
     QTRY_COMPARE_WITH_TIMEOUT(table->rowCount(), 1, 10000);
-    const QStringList row = rowOf(table, 0);
+    const QStringList row = e2e::rowTexts(table, 0);
     QCOMPARE(row.mid(0, 3), QStringList({"0101", "1234.56", "入金"}));
     const QDateTime when = QDateTime::fromString(row.at(3), "yyyyMMdd hh:mm:ss");
     QVERIFY2(when.isValid() && qAbs(when.secsTo(QDateTime::currentDateTime())) < 120, qPrintable(row.at(3)));
@@ -158,7 +151,7 @@ void TestFundsE2e::transferMovesMoneyBetweenShanghaiAndShenzhen() {
     QTest::mouseClick(records->refreshButton(), Qt::LeftButton);
     QTRY_VERIFY_WITH_TIMEOUT(records->refreshArmed(), 10000);
     QCOMPARE(records->tableWidget()->rowCount(), 1);
-    const QStringList early = rowOf(records->tableWidget(), 0);
+    const QStringList early = e2e::rowTexts(records->tableWidget(), 0);
     QCOMPARE(early.mid(0, 5), QStringList({"0101", "1000.00", "上交柜台调往深交柜台", "0", "成功"}));
     const QStringList unfinished = {"接收到调拨消息", "发送调出请求结束", "接收到调出结束消息",
                                     "发送调入消息请求结束", "接收到调入结束消息"};
@@ -168,7 +161,7 @@ void TestFundsE2e::transferMovesMoneyBetweenShanghaiAndShenzhen() {
     QTest::mouseClick(records->refreshButton(), Qt::LeftButton);
     QTRY_VERIFY_WITH_TIMEOUT(records->refreshArmed(), 10000);
     QCOMPARE(records->tableWidget()->rowCount(), 1);
-    const QStringList done = rowOf(records->tableWidget(), 0);
+    const QStringList done = e2e::rowTexts(records->tableWidget(), 0);
     QCOMPARE(done.mid(0, 6),
              QStringList({"0101", "1000.00", "上交柜台调往深交柜台", "0", "成功", "操作结束"}));
     QVERIFY2(QTime::fromString(done.at(6), "hh:mm:ss.zzz").isValid(), qPrintable(done.at(6)));

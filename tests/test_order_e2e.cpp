@@ -23,14 +23,6 @@
 
 namespace {
 
-// Replaces whatever the spin box holds, as a user selecting its text and typing does.
-void typeInto(QAbstractSpinBox* box, const QString& text) {
-    box->setFocus();
-    box->selectAll();
-    QTest::keyClicks(box, text);
-    QTest::keyClick(box, Qt::Key_Tab);
-}
-
 QStringList tabTitles(const OrderWindow* window) {
     QStringList titles;
     for (int i = 0; i < window->tabWidget()->count(); ++i) titles << window->tabWidget()->tabText(i);
@@ -61,7 +53,7 @@ private slots:
         QVERIFY2(ask.toDouble() > 0, qPrintable(ask));
         QTest::mouseClick(panel->askPriceCell(1), Qt::LeftButton);
         QCOMPARE(form->priceEdit()->text(), ask);
-        typeInto(form->quantityEdit(), "100");
+        e2e::typeInto(form->quantityEdit(), "100");
 
         // Taken in the GUI thread, like the form's own slot.
         QList<CMoruRtnOrderField> returns;
@@ -107,8 +99,8 @@ private slots:
         QVERIFY(window);
         OrderWidget* form = window->orderWidget();
         QTest::keyClicks(form->codeEdit(), code);
-        typeInto(form->priceEdit(), price);
-        typeInto(form->quantityEdit(), "100");
+        e2e::typeInto(form->priceEdit(), price);
+        e2e::typeInto(form->quantityEdit(), "100");
         QTest::mouseClick(form->orderButton(), Qt::LeftButton);
         QVERIFY2(session.waitForBoxes(2), qPrintable(session.boxesText()));
         QCOMPARE(session.boxes[1].kind, DialogSeam::Kind::Warning);
@@ -152,7 +144,7 @@ private slots:
 
         TenderOfferWidget* form = window->tenderOfferWidget();
         QTest::keyClicks(form->codeEdit(), "600999");
-        typeInto(form->quantityEdit(), "1000");
+        e2e::typeInto(form->quantityEdit(), "1000");
         QTest::keyClicks(form->offerorEdit(), "706001");
         QTest::mouseClick(form->acceptButton(), Qt::LeftButton);
         QTest::mouseClick(form->orderButton(), Qt::LeftButton);
@@ -181,8 +173,8 @@ private slots:
 
         ExerciseOfWarrantsWidget* form = window->exerciseWidget();
         QTest::keyClicks(form->codeEdit(), "031001");
-        typeInto(form->quantityEdit(), "1000");
-        typeInto(form->priceEdit(), "5.6");
+        e2e::typeInto(form->quantityEdit(), "1000");
+        e2e::typeInto(form->priceEdit(), "5.6");
         QTest::mouseClick(form->orderButton(), Qt::LeftButton);
         QVERIFY2(session.waitForBoxes(2), qPrintable(session.boxesText()));
         QCOMPARE(session.boxes[1].title, QStringLiteral("成功"));

@@ -6,8 +6,6 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QSignalSpy>
-#include <QStyleOptionViewItem>
-#include <QTabBar>
 #include <QTemporaryDir>
 #include <QtTest>
 #include <cstring>
@@ -31,31 +29,6 @@
 namespace {
 
 const QString CODE = QStringLiteral("600000");
-
-// Replaces what the spin box holds, as a user selecting its text and typing does.
-void typeInto(QAbstractSpinBox* box, const QString& text) {
-    box->setFocus();
-    box->selectAll();
-    QTest::keyClicks(box, text);
-    QTest::keyClick(box, Qt::Key_Tab);
-}
-
-void showTab(UserWidget* w, QWidget* page) {
-    QTabBar* bar = w->tabWidget()->tabBar();
-    QTest::mouseClick(bar, Qt::LeftButton, {}, bar->tabRect(w->tabWidget()->indexOf(page)).center());
-    QCOMPARE(w->tabWidget()->currentWidget(), page);
-}
-
-// Clicks the tick box of a cell where the table draws it.
-void clickTickBox(QTableWidget* table, int row) {
-    table->scrollToItem(table->item(row, 0));
-    QStyleOptionViewItem option;
-    option.initFrom(table->viewport());
-    option.rect = table->visualItemRect(table->item(row, 0));
-    option.features |= QStyleOptionViewItem::HasCheckIndicator;
-    const QRect box = table->style()->subElementRect(QStyle::SE_ItemViewItemCheckIndicator, &option, table);
-    QTest::mouseClick(table->viewport(), Qt::LeftButton, {}, box.center());
-}
 
 int rowOfOrder(QTableWidget* table, const QString& orderNo, const QString& kind) {
     for (int row = 0; row < table->rowCount(); ++row)
@@ -91,7 +64,7 @@ void TestQueriesE2e::anAccountOf25000OrdersArrivesWhole() {
     QVERIFY2(s.login(e2e::Shanghai, "10880002", "654321"), qPrintable(s.boxesText()));
     UserWidget* w = s.workspace();
     OrderedWidget* page = w->orderPage();
-    showTab(w, page);
+    QVERIFY(e2e::showTab(w->tabWidget(), page));
     QTest::mouseClick(page->searchButton(), Qt::LeftButton);
     QTRY_VERIFY_WITH_TIMEOUT(page->searchButton()->isEnabled(), 60000);
     QVERIFY2(s.boxes.isEmpty(), qPrintable(s.boxesText()));
@@ -144,8 +117,8 @@ void TestQueriesE2e::aPartlyFilledOrderIsCancelledAndPositionsAndTradesAgree() {
     QTest::mouseClick(w->tradeButton(), Qt::LeftButton);
     OrderWidget* form = w->orderWindow()->orderWidget();
     QTest::keyClicks(form->codeEdit(), CODE);
-    typeInto(form->priceEdit(), QString::number(ask, 'f', 3));
-    typeInto(form->quantityEdit(), QString::number(askQty + 100));
+    e2e::typeInto(form->priceEdit(), QString::number(ask, 'f', 3));
+    e2e::typeInto(form->quantityEdit(), QString::number(askQty + 100));
     QTest::mouseClick(form->orderButton(), Qt::LeftButton);
     QVERIFY2(s.waitForBoxes(2), qPrintable(s.boxesText()));
     QCOMPARE(s.boxesText(), QStringLiteral("[确认] 是否确认交易 | [成功] 报单发送成功"));
@@ -157,7 +130,7 @@ void TestQueriesE2e::aPartlyFilledOrderIsCancelledAndPositionsAndTradesAgree() {
 
     // The order page shows it partly filled; tick it and cancel it.
     OrderedWidget* orders = w->orderPage();
-    showTab(w, orders);
+    QVERIFY(e2e::showTab(w->tabWidget(), orders));
     QTest::keyClicks(orders->codeEdit(), CODE);
     QTest::mouseClick(orders->searchButton(), Qt::LeftButton);
     QTRY_VERIFY_WITH_TIMEOUT(orders->searchButton()->isEnabled(), 10000);
@@ -170,7 +143,7 @@ void TestQueriesE2e::aPartlyFilledOrderIsCancelledAndPositionsAndTradesAgree() {
     QCOMPARE(table->item(row, 11)->text(), QString::number(ask, 'f', 3));
     QCOMPARE(table->item(row, 12)->text(), QString::number(askQty));
     QCOMPARE(table->item(row, 13)->text(), QStringLiteral("100"));
-    clickTickBox(table, row);
+    e2e::clickTickBox(table, row);
     QCOMPARE(table->item(row, 0)->checkState(), Qt::Checked);
     QTest::mouseClick(orders->cancelButton(), Qt::LeftButton);
     QVERIFY(s.waitForBoxes(3));
@@ -193,7 +166,7 @@ void TestQueriesE2e::aPartlyFilledOrderIsCancelledAndPositionsAndTradesAgree() {
 
     // The trades of the order: the filled quantity at the ask.
     TransactionWidget* trades = w->tradePage();
-    showTab(w, trades);
+    QVERIFY(e2e::showTab(w->tabWidget(), trades));
     QTest::keyClicks(trades->orderNoEdit(), QString::number(quint32(accepted.OrderSysID)));
     QTest::mouseClick(trades->queryButton(), Qt::LeftButton);
     QTRY_VERIFY_WITH_TIMEOUT(trades->queryButton()->isEnabled() && trades->recordCount() > 0, 10000);
@@ -210,7 +183,7 @@ void TestQueriesE2e::aPartlyFilledOrderIsCancelledAndPositionsAndTradesAgree() {
 
     // The position holds what was bought today.
     PositionWidget* positions = w->positionPage();
-    showTab(w, positions);
+    QVERIFY(e2e::showTab(w->tabWidget(), positions));
     QTest::keyClicks(positions->codeEdit(), CODE);
     QTest::mouseClick(positions->searchButton(), Qt::LeftButton);
     QTRY_VERIFY_WITH_TIMEOUT(positions->searchButton()->isEnabled() && positions->recordCount() == 1, 10000);
