@@ -27,7 +27,10 @@ cd "$root/run"
 if [ -n "${DISPLAY:-}" ]; then
     "$bin/Moru-Desk"
 else
-    export DISPLAY=:87
+    # The first display number nobody holds, so two runs on one machine do not meet.
+    n=87
+    while [ -e "/tmp/.X$n-lock" ] && [ "$n" -lt 199 ]; do n=$((n + 1)); done
+    export DISPLAY=:$n
     Xvfb "$DISPLAY" -screen 0 1400x800x24 >/dev/null 2>&1 &
     xvfb_pid=$!
     sleep 1

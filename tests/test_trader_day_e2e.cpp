@@ -189,15 +189,10 @@ private:
     QStringList orderRow(const QString& tick, quint32 sysId, double price, const QString& status,
                          const QString& kind, const QString& side, const QString& tradePrice,
                          const QString& traded, const QString& leaves) const {
-        return {tick,     orderNumber(sysId),
-                "6",      CODE,
-                "股票",   price6(price),
-                "100",    "限价",
-                status,   kind,
-                side,     tradePrice,
-                traded,   leaves,
-                "0",      "",
-                "<time>", ""};
+        QStringList row = {tick, orderNumber(sysId), "6", CODE, "股票", price6(price), "100", "限价", status};
+        // No error: number 0, no text; no tender offeror.
+        row << kind << side << tradePrice << traded << leaves << "0" << QString() << "<time>" << QString();
+        return row;
     }
     // Puts the shown time back into `expected` once it is known to be a real time of this step.
     bool takeTime(QStringList& expected, const QStringList& shown, int column, const QString& format) {
@@ -300,6 +295,9 @@ void TestTraderDayE2e::step1_logInToShanghaiAndTheQuoteTableFills() {
     STEP_VERIFY(
         waitUntil([&] { return quotes->rowCount() == m_securityCount; }, 15000),
         QStringLiteral("the quote table holds %1 rows of %2").arg(quotes->rowCount()).arg(m_securityCount));
+    // Laid out: the rows can be scrolled to, as they can by the time a user reaches for them.
+    STEP_VERIFY(waitUntil([&] { return quotes->verticalScrollBar()->maximum() > m_securityCount / 2; }),
+                "the quote table does not scroll over its rows");
     const int row = rowOfCode(quotes, 0, CODE);
     STEP_VERIFY(row >= 0, "no quote row for " + CODE);
     const QString close = price3(m_preClose);

@@ -1,6 +1,6 @@
-// Saves pictures of the login page and of the workspace after a real login against moru-sim, then of
-// the order window on each of its tabs, the fund dialogs and the query pages after a search: a Shanghai
-// login, then a Shenzhen one.
+// Saves the pictures of one session against moru-sim: the login page, the workspace, the order window
+// on each of its tabs (a Shanghai login, then a Shenzhen one for the warrant tab), the query pages after
+// a search and the fund and account dialogs with something in them. The README shows exactly these.
 // Usage: moru-screenshots OUT_DIR SIM_PATH DATA_FILE
 #include <QApplication>
 #include <QDir>
@@ -18,6 +18,7 @@
 #include "basicControl/my_label.h"
 #include "basicControl/my_line_edit.h"
 #include "basicControl/my_push_button.h"
+#include "basicControl/my_spin_box.h"
 #include "constants.h"
 #include "login/login_widget.h"
 #include "mainwindow.h"
@@ -50,8 +51,9 @@ void waitFor(const std::function<bool()>& done, int ms) {
     }
 }
 
-// Opens the workspace's order window on `code` and saves it on its first tab with the quote levels
-// filled, then on its second tab (the login's exchange's own) with `specialCode` typed in.
+// Opens the workspace's order window on `code`; saves it on its first tab with the quote levels filled
+// and a lot priced at the best ask (unless `tradeFile` is empty), then on its second tab (the login's
+// exchange's own) with `specialCode` typed in.
 QStringList saveOrderWindow(MainWindow& w, const QString& code, const QString& specialCode,
                             const QString& outDir, const QString& tradeFile, const QString& specialFile) {
     UserWidget* workspace = w.userWidget();
@@ -59,9 +61,16 @@ QStringList saveOrderWindow(MainWindow& w, const QString& code, const QString& s
     workspace->tradeButton()->click();
     OrderWindow* window = workspace->orderWindow();
     if (!window) return {};
-    window->orderWidget()->codeEdit()->setText(code);
-    waitFor([window] { return window->levelWidget()->lastCell()->text().toDouble() > 0; }, 5000);
-    window->grab().save(outDir + "/" + tradeFile);
+    QStringList saved;
+    if (!tradeFile.isEmpty()) {
+        OrderWidget* form = window->orderWidget();
+        form->codeEdit()->setText(code);
+        waitFor([window] { return window->levelWidget()->lastCell()->text().toDouble() > 0; }, 5000);
+        form->priceEdit()->setValue(window->levelWidget()->askPriceCell(1)->text().toDouble());
+        form->quantityEdit()->setValue(100);
+        window->grab().save(outDir + "/" + tradeFile);
+        saved << outDir + "/" + tradeFile;
+    }
 
     window->tabWidget()->setCurrentIndex(1);
     const bool tender = window->tabWidget()->tabText(1) == QStringLiteral("要约收购");
@@ -69,9 +78,10 @@ QStringList saveOrderWindow(MainWindow& w, const QString& code, const QString& s
         ->setText(specialCode);
     waitFor([] { return false; }, 300);
     window->grab().save(outDir + "/" + specialFile);
+    saved << outDir + "/" + specialFile;
     window->tabWidget()->setCurrentIndex(0);
     window->hide();
-    return {outDir + "/" + tradeFile, outDir + "/" + specialFile};
+    return saved;
 }
 
 // The four fund and account windows of the workspace, each with something in it; returns the files.
@@ -112,6 +122,7 @@ QStringList saveFundDialogs(UserWidget* workspace, const QString& outDir) {
 
     workspace->passwordButton()->click();
     workspace->passwordDialog()->oldPasswordEdit()->setText("123456");
+    workspace->passwordDialog()->newPasswordEdit()->setText("802468");
     save(workspace->passwordDialog(), "password.png");
     return saved;
 }
@@ -237,8 +248,7 @@ int main(int argc, char* argv[]) {
     page->loginButton()->click();
     waitFor([&w] { return w.stackedWidget()->currentIndex() != 0 && w.userWidget(); }, 15000);
     waitFor([] { return false; }, 1500);
-    saved << saveOrderWindow(w, "000001", "031001", outDir, "order_trade_sz.png",
-                             "order_warrant_exercise.png");
+    saved << saveOrderWindow(w, "000001", "031001", outDir, QString(), "order_warrant_exercise.png");
 
     QFile restore(config);
     restore.open(QIODevice::WriteOnly | QIODevice::Truncate);
