@@ -133,6 +133,8 @@ private slots:
         QCOMPARE(funds::rowOf(table, 0), QStringList({"0101", "1234.50", "入金", "20240105 09:31:02"}));
         QCOMPARE(funds::rowOf(table, 1), QStringList({"0101", "0.00", "出金", "x"}));
         QCOMPARE(funds::rowOf(table, 2), QStringList({"0102", "7.00", "", ""}));
+        // Once the last record is in, the time column is wide enough to read.
+        QVERIFY(table->columnWidth(3) >= table->fontMetrics().horizontalAdvance("20240105 09:31:02"));
 
         // Text fields filled to their width are read to their width and no further.
         CMoruRspQryCapTransferRecordField full = record("", 1, '1', "");

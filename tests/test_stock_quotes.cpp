@@ -176,7 +176,7 @@ void TestStockQuotes::searchScrollsToTheCodeAndClearEmptiesTheInput() {
     page->setQuotesClient(client.get());
     page->slot_releaseData();
     QScrollBar* bar = page->tableWidget()->verticalScrollBar();
-    QTRY_VERIFY(bar->maximum() > 300);  // the range follows the rows once layout has run
+    // Searched at once, before Qt's own layout pass has grown the scroll range.
 
     page->codeEdit()->setText(codeOf(301));
     page->searchButton()->click();

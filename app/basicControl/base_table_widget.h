@@ -9,4 +9,7 @@ public:
     BaseTableWidget();
 
     void initTableHeader(int columnCount, const QStringList& titles);
+
+    // Brings the scroll bars up to the rows now in the table; Qt otherwise does it on a later event.
+    void updateScrollRange() { updateGeometries(); }
 };

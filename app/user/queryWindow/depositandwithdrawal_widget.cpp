@@ -142,6 +142,8 @@ void DepositAndWithdrawalWidget::slot_rspQryInOutFundRecord(
     for (int column = 0; column < cells.size(); ++column)
         table->setItem(mRowCount, column, new QTableWidgetItem(cells.at(column)));
     ++mRowCount;
+    // Times and directions are wider than the default column; the record lists are short.
+    if (bIsLast) table->resizeColumnsToContents();
 }
 
 void DepositAndWithdrawalWidget::slot_clickedClear() {

@@ -64,4 +64,6 @@ void FundTransferTableWidget::slot_rspQryBTFundTransferRecord(
     for (int column = 0; column < cells.size(); ++column)
         table->setItem(mRowCount, column, new QTableWidgetItem(cells.at(column)));
     ++mRowCount;
+    // Times and directions are wider than the default column; the record lists are short.
+    if (bIsLast) table->resizeColumnsToContents();
 }

@@ -163,6 +163,8 @@ void StockQuotesWidget::slot_clickOrder() {
 
 void StockQuotesWidget::slot_checkClicked() {
     const int row = mCodeToRow.value(mCodeEdit->text(), 0);
+    // Rows that arrived a moment ago may not be in the scroll range yet.
+    tableWidget()->updateScrollRange();
     tableWidget()->verticalScrollBar()->setValue(row);
 }
 
