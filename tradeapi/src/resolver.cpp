@@ -1,5 +1,7 @@
 #include "resolver.h"
 
+#include <algorithm>
+#include <cctype>
 #include <mutex>
 
 namespace moru {
@@ -16,6 +18,16 @@ ResolveHook& hookSlot() {
     return *h;
 }
 
+// "localhost" and names under it are the loopback host without asking anyone: a machine without a
+// hosts file would otherwise send the question to its name server.
+bool isLocalhost(std::string host) {
+    std::transform(host.begin(), host.end(), host.begin(), [](unsigned char c) { return std::tolower(c); });
+    if (!host.empty() && host.back() == '.') host.pop_back();
+    const std::string suffix = ".localhost";
+    return host == "localhost" || (host.size() > suffix.size() &&
+                                   host.compare(host.size() - suffix.size(), suffix.size(), suffix) == 0);
+}
+
 }  // namespace
 
 void setResolveHook(ResolveHook hook) {
@@ -28,6 +40,10 @@ void resolveAddress(asio::ip::tcp::resolver& resolver, const Address& a,
     asio::error_code ec;
     asio::ip::address literal = asio::ip::make_address(a.host, ec);
     if (!ec) return done({asio::ip::tcp::endpoint(literal, a.port)}, {});
+    if (isLocalhost(a.host))
+        return done({asio::ip::tcp::endpoint(asio::ip::address_v4::loopback(), a.port),
+                     asio::ip::tcp::endpoint(asio::ip::address_v6::loopback(), a.port)},
+                    {});
     ResolveHook hook;
     {
         std::lock_guard<std::mutex> lock(hookMutex());

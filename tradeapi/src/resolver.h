@@ -1,6 +1,6 @@
-// Counter addresses to endpoints. Literal addresses are taken as they stand; names go to the
-// system resolver, or to a hook installed in its place, through which tests reach a name that
-// does not resolve without sending a query anywhere.
+// Counter addresses to endpoints. Literal addresses are taken as they stand, "localhost" is the
+// loopback host (127.0.0.1, then ::1); other names go to the system resolver, or to a hook installed in its
+// place, through which tests reach a name that does not resolve without sending a query anywhere.
 #ifndef MORU_TRADEAPI_RESOLVER_H
 #define MORU_TRADEAPI_RESOLVER_H
 
