@@ -19,7 +19,7 @@
 #include "options.h"
 #include "queries.h"
 #include "sessions.h"
-#include "special_orders.h"
+#include "off_book_orders.h"
 
 namespace sim {
 
@@ -77,7 +77,7 @@ private:
     Ledger ledger_;
     Sessions sessions_;
     Matching matching_;
-    SpecialOrders special_;
+    OffBookOrders special_;
     Queries queries_;
     Funds funds_;
     Control control_;

@@ -526,7 +526,7 @@ private slots:
         QCOMPARE(form.quantityEdit()->value(), 0);
     }
 
-    void specialOrdersReportTheirOutcome() {
+    void offBookOrdersReportTheirOutcome() {
         TenderOfferWidget tender;
         ExerciseOfWarrantsWidget exercise;
         tender.show();

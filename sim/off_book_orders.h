@@ -1,7 +1,7 @@
 // Orders that do not meet the book: tender offer acceptances and withdrawals (Shanghai, on
 // a security under offer, with its offeror's code) and warrant exercises (Shenzhen warrants).
-#ifndef MORU_SIM_SPECIAL_ORDERS_H
-#define MORU_SIM_SPECIAL_ORDERS_H
+#ifndef MORU_SIM_OFF_BOOK_ORDERS_H
+#define MORU_SIM_OFF_BOOK_ORDERS_H
 
 #include "ledger.h"
 #include "link.h"
@@ -10,9 +10,9 @@
 
 namespace sim {
 
-class SpecialOrders {
+class OffBookOrders {
 public:
-    SpecialOrders(Ledger& ledger, Market& market, Matching& matching)
+    OffBookOrders(Ledger& ledger, Market& market, Matching& matching)
         : ledger_(ledger), market_(market), matching_(matching) {}
 
     void onTenderOffer(const Request& r);

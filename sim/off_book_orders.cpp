@@ -1,4 +1,4 @@
-#include "special_orders.h"
+#include "off_book_orders.h"
 
 #include <algorithm>
 
@@ -56,7 +56,7 @@ Position* positionOf(FundAccount& fa, const std::string& code) {
 
 }  // namespace
 
-void SpecialOrders::onTenderOffer(const Request& r) {
+void OffBookOrders::onTenderOffer(const Request& r) {
     namespace Q = rec::TenderOffer;
     namespace R = rec::TenderRsp;
     Session& s = *r.session;
@@ -93,7 +93,7 @@ void SpecialOrders::onTenderOffer(const Request& r) {
     matching_.sendOrderReturn(*s.account, o, s.market);
 }
 
-void SpecialOrders::onWarrantExercise(const Request& r) {
+void OffBookOrders::onWarrantExercise(const Request& r) {
     namespace Q = rec::WarrantExercise;
     namespace R = rec::WarrantRsp;
     Session& s = *r.session;
