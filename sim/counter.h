@@ -77,7 +77,7 @@ private:
     Ledger ledger_;
     Sessions sessions_;
     Matching matching_;
-    OffBookOrders special_;
+    OffBookOrders offBook_;
     Queries queries_;
     Funds funds_;
     Control control_;

@@ -13,7 +13,7 @@ namespace {
 
 constexpr double kCashEps = 1e-6;
 
-// Fields every special order shares, from the request.
+// Fields every off-book order shares, from the request.
 Order baseOrder(const Session& s, int32_t orderRef, const std::string& code, char side, uint32_t qty) {
     Order o;
     o.orderRef = orderRef;
