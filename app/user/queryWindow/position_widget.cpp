@@ -12,6 +12,7 @@
 #include "user/queryWindow/csv_export.h"
 #include "user/queryWindow/position_rows.h"
 #include "user/queryWindow/query_requests.h"
+#include "user/queryWindow/row_button.h"
 #include "user/queryWindow/rsp_error_text.h"
 #include "utils/api_state.h"
 #include "utils/dialog_seam.h"
@@ -115,13 +116,7 @@ void PositionWidget::showRows() {
 }
 
 void PositionWidget::placeOrderButton(int row) {
-    auto* cell = new QWidget(tableWidget()->viewport());
-    auto* layout = new QHBoxLayout(cell);
-    layout->setContentsMargins(0, 0, 0, 0);
-    auto* button = new MyPushButton(QStringLiteral("下单"), cell);
-    button->setFixedSize(50, 18);
-    layout->addWidget(button, 0, Qt::AlignCenter);
-    tableWidget()->setCellWidget(row, ButtonColumn, cell);
+    MyPushButton* button = placeRowButton(tableWidget(), row, ButtonColumn, QStringLiteral("下单"));
     mButtonToRow.insert(button, row);
     connect(button, &QPushButton::clicked, this, &PositionWidget::slot_clickOrder);
 }

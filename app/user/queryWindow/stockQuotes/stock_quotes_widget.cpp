@@ -8,6 +8,7 @@
 #include "basicControl/base_table_widget.h"
 #include "basicControl/my_line_edit.h"
 #include "basicControl/my_push_button.h"
+#include "user/queryWindow/row_button.h"
 #include "user/queryWindow/stockQuotes/quotes_tcp_client.h"
 #include "utils/signal_interface.h"
 
@@ -142,15 +143,7 @@ void StockQuotesWidget::forgetButtonsFrom(int row) {
 }
 
 void StockQuotesWidget::placeOrderButton(int row) {
-    // Made on the viewport, so the table's style sheet reaches the button once, not again on reparenting.
-    auto* cell = new QWidget(tableWidget()->viewport());
-    auto* layout = new QHBoxLayout(cell);
-    layout->setContentsMargins(0, 0, 0, 0);
-    auto* button = new MyPushButton(QStringLiteral("下单"), cell);
-    button->setFixedSize(50, 18);
-    layout->addWidget(button, 0, Qt::AlignCenter);
-    tableWidget()->setCellWidget(row, ButtonColumn, cell);
-
+    MyPushButton* button = placeRowButton(tableWidget(), row, ButtonColumn, QStringLiteral("下单"));
     mButtonToRow.insert(button, row);
     connect(button, &QPushButton::clicked, this, &StockQuotesWidget::slot_clickOrder);
 }
