@@ -12,48 +12,21 @@
 
 #include "constants.h"
 #include "fake_tradeapi/fake_tradeapi.h"
+#include "order_bench_support.h"
 #include "user/queryWindow/order_rows.h"
 #include "user/queryWindow/ordered_widget.h"
 #include "utils/api_state.h"
 #include "utils/dialog_seam.h"
 #include "utils/rsp_convert_config.h"
 
+using bench::median;
+using bench::millis;
+using bench::order;
+
 namespace {
 
 constexpr int RECORDS = 25000;
 constexpr int RUNS = 5;
-
-double millis(const QElapsedTimer& t) {
-    return t.nsecsElapsed() / 1e6;
-}
-
-double median(std::vector<double> v) {
-    std::sort(v.begin(), v.end());
-    return v[v.size() / 2];
-}
-
-CMoruRspQryOrderField order(int n) {
-    CMoruRspQryOrderField r;
-    std::memset(&r, 0, sizeof r);
-    r.OrderSysID = quint32(n);
-    const QByteArray no = QByteArray::number(n).rightJustified(10, '0');
-    std::memcpy(r.OrderNo, no.constData(), 10);
-    const QByteArray code = QByteArray::number(600000 + n % 300);
-    std::memcpy(r.SecurityID, code.constData(), size_t(code.size()));
-    r.NodeID = 6;
-    r.SecurityType = 1;
-    r.Side = n % 3 ? '1' : '2';
-    r.LimitPrice = 10.0 + (n % 100) / 100.0;
-    r.OrderQty = quint32(100 * (1 + n % 10));
-    r.OrderType = '2';
-    r.OrderStatus = n % 5 == 4 ? '6' : '8';
-    r.MsgKind = 0x65;
-    r.TradeQty = r.OrderStatus == '8' ? r.OrderQty : 0;
-    r.LeavesQty = r.OrderQty - r.TradeQty;
-    r.TradeAmount = r.TradeQty * r.LimitPrice;
-    std::memcpy(r.RecvTime, "093000123", 9);
-    return r;
-}
 
 QByteArray readFile(const QString& path) {
     QFile f(path);
