@@ -2,14 +2,14 @@
 
 #include <cstring>
 
-#include "user/record_text.h"
+#include "utils/record_text.h"
 
 namespace AccountRecords {
 
 CMoruReqQryStockClientAccountField fundQuery(const QString& account) {
     CMoruReqQryStockClientAccountField request;
     std::memset(&request, 0, sizeof(request));
-    RecordText::write(request.AccountID, sizeof(request.AccountID), account);
+    putFieldText(request.AccountID, account.toUtf8());
     return request;
 }
 
@@ -33,9 +33,9 @@ CMoruReqUserPasswordUpdateField passwordUpdate(const QString& account, const QSt
                                                const QString& newPassword) {
     CMoruReqUserPasswordUpdateField request;
     std::memset(&request, 0, sizeof(request));
-    RecordText::write(request.AccountID, sizeof(request.AccountID), account);
-    RecordText::write(request.NewPassword, sizeof(request.NewPassword), newPassword);
-    RecordText::write(request.OldPassword, sizeof(request.OldPassword), oldPassword);
+    putFieldText(request.AccountID, account.toUtf8());
+    putFieldText(request.NewPassword, newPassword.toUtf8());
+    putFieldText(request.OldPassword, oldPassword.toUtf8());
     return request;
 }
 

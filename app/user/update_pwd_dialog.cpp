@@ -9,10 +9,10 @@
 #include "basicControl/my_push_button.h"
 #include "moru_securities_api.h"
 #include "user/account_records.h"
-#include "user/record_text.h"
 #include "utils/api_state.h"
 #include "utils/dialog_seam.h"
 #include "utils/error_msg.h"
+#include "utils/record_text.h"
 #include "utils/signal_interface.h"
 
 UpdatePwdDialog::UpdatePwdDialog(QWidget* parent)
@@ -92,7 +92,7 @@ bool UpdatePwdDialog::rejectInputs() {
         return true;
     }
     // Cut to its field, a longer password would be set to something the user never typed.
-    if (RecordText::byteLength(mNewPassword) > AccountRecords::kNewPasswordBytes) {
+    if (mNewPassword.toUtf8().size() > AccountRecords::kNewPasswordBytes) {
         DialogSeam::warning(tr("错误"), tr("新密码过长！"));
         return true;
     }

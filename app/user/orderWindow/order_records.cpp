@@ -3,16 +3,9 @@
 #include <QByteArray>
 #include <cstring>
 
-namespace {
-// Copies at most `width` bytes of `text`, keeping one for the terminator when `terminated`; the
-// rest of the (zero-filled) field stays NUL.
-template <size_t N>
-void putText(char (&field)[N], const QString& text, bool terminated) {
-    const QByteArray bytes = text.toUtf8();
-    const size_t room = terminated ? N - 1 : N;
-    std::memcpy(field, bytes.constData(), qMin(room, size_t(bytes.size())));
-}
+#include "utils/record_text.h"
 
+namespace {
 // The counter's tag for orders sent by this terminal.
 const char kClientTag[] = "MDsk";
 }  // namespace
@@ -22,7 +15,7 @@ CMoruReqOrderInsertField makeOrderInsert(int orderRef, const QString& code, char
     CMoruReqOrderInsertField req;
     std::memset(&req, 0, sizeof req);
     req.OrderRef = orderRef;
-    putText(req.SecurityID, code, true);
+    putFieldText(req.SecurityID, code.toUtf8(), sizeof req.SecurityID - 1);
     req.Side = side;
     req.LimitPrice = price;
     req.OrderQty = quantity;
@@ -37,12 +30,12 @@ CMoruReqTenderOfferOrderField makeTenderOffer(int orderRef, const QString& code,
     CMoruReqTenderOfferOrderField req;
     std::memset(&req, 0, sizeof req);
     req.OrderRef = orderRef;
-    putText(req.SecurityID, code, true);
+    putFieldText(req.SecurityID, code.toUtf8(), sizeof req.SecurityID - 1);
     req.Side = side;
     req.OrderQty = quantity;
     req.OrderFlag = 0;
     req.ExtFlag = 0xFF;
-    putText(req.TenderOfferorCode, offerorCode, false);
+    putFieldText(req.TenderOfferorCode, offerorCode.toUtf8());
     return req;
 }
 
@@ -51,7 +44,7 @@ CMoruReqWarrantExerciseOrderField makeWarrantExercise(int orderRef, const QStrin
     CMoruReqWarrantExerciseOrderField req;
     std::memset(&req, 0, sizeof req);
     req.OrderRef = orderRef;
-    putText(req.SecurityID, code, true);
+    putFieldText(req.SecurityID, code.toUtf8(), sizeof req.SecurityID - 1);
     req.Side = '1';
     req.LimitPrice = price;
     req.OrderQty = quantity;
@@ -63,6 +56,5 @@ CMoruReqWarrantExerciseOrderField makeWarrantExercise(int orderRef, const QStrin
 
 QString orderReturnText(const CMoruRtnOrderField& rtn) {
     // A counter may fill the field to its last byte without a terminator.
-    const size_t length = strnlen(rtn.OrderText, sizeof rtn.OrderText);
-    return QString::fromUtf8(rtn.OrderText, int(length));
+    return fieldText(rtn.OrderText);
 }

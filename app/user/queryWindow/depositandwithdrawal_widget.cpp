@@ -13,6 +13,7 @@
 #include "utils/api_state.h"
 #include "utils/dialog_seam.h"
 #include "utils/error_msg.h"
+#include "utils/rsp_error_text.h"
 #include "utils/signal_interface.h"
 
 DepositAndWithdrawalWidget::DepositAndWithdrawalWidget(QWidget* parent)
@@ -126,8 +127,7 @@ void DepositAndWithdrawalWidget::slot_unlockRefresh() {
 void DepositAndWithdrawalWidget::slot_rspQryInOutFundRecord(
     const CMoruRspQryCapTransferRecordField& pRspField, const CMoruRspInfo& pRspInfo, int, bool bIsLast) {
     if (pRspInfo.ErrorID != 0) {
-        const QString text =
-            QStringLiteral("[%0]%1").arg(pRspInfo.ErrorID).arg(ErrorMsg::instance()->getErrorMsg(pRspInfo));
+        const QString text = rspErrorText(pRspInfo);
         qWarning() << QStringLiteral("出入金信息查询失败%1").arg(text);
         DialogSeam::warning(QStringLiteral("错误"), text);
         return;

@@ -2,14 +2,14 @@
 
 #include <cstring>
 
-#include "user/record_text.h"
+#include "utils/record_text.h"
 
 namespace InOutFundRecords {
 
 CMoruReqCapTransferField transferRequest(const QString& account, double amount) {
     CMoruReqCapTransferField request;
     std::memset(&request, 0, sizeof(request));
-    RecordText::write(request.AccountID, sizeof(request.AccountID), account);
+    putFieldText(request.AccountID, account.toUtf8());
     request.Amount = amount;
     return request;
 }
@@ -17,7 +17,7 @@ CMoruReqCapTransferField transferRequest(const QString& account, double amount) 
 CMoruReqQryCapTransferRecordField recordQuery(const QString& account) {
     CMoruReqQryCapTransferRecordField request;
     std::memset(&request, 0, sizeof(request));
-    RecordText::write(request.AccountID, sizeof(request.AccountID), account);
+    putFieldText(request.AccountID, account.toUtf8());
     return request;
 }
 
@@ -34,9 +34,8 @@ QString operationText(char direction) {
 
 QStringList rowCells(const CMoruRspQryCapTransferRecordField& record) {
     const double amount = record.Amount;  // packed: copy before use
-    return {RecordText::read(record.OrgCode, sizeof(record.OrgCode)), QString::number(amount, 'f', 2),
-            operationText(record.TransferDirection),
-            RecordText::read(record.OperTime, sizeof(record.OperTime))};
+    return {fieldText(record.OrgCode), QString::number(amount, 'f', 2),
+            operationText(record.TransferDirection), fieldText(record.OperTime)};
 }
 
 }  // namespace InOutFundRecords

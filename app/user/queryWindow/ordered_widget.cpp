@@ -14,7 +14,7 @@
 #include "moru_securities_api.h"
 #include "user/queryWindow/csv_export.h"
 #include "user/queryWindow/order_rows.h"
-#include "user/queryWindow/rsp_error_text.h"
+#include "utils/rsp_error_text.h"
 #include "utils/api_state.h"
 #include "utils/dialog_seam.h"
 #include "utils/error_msg.h"

@@ -1,6 +1,6 @@
 #include "user/queryWindow/position_rows.h"
 
-#include "user/queryWindow/record_text.h"
+#include "utils/record_text.h"
 
 PositionCells positionCells(const CMoruRspQryStockPositionField& r) {
     return {fieldText(r.SecurityID),

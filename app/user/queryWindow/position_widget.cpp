@@ -13,7 +13,7 @@
 #include "user/queryWindow/position_rows.h"
 #include "user/queryWindow/query_requests.h"
 #include "user/queryWindow/row_button.h"
-#include "user/queryWindow/rsp_error_text.h"
+#include "utils/rsp_error_text.h"
 #include "utils/api_state.h"
 #include "utils/dialog_seam.h"
 #include "utils/signal_interface.h"

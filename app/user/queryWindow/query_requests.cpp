@@ -2,7 +2,7 @@
 
 #include <cstring>
 
-#include "user/queryWindow/record_text.h"
+#include "utils/record_text.h"
 
 namespace {
 

@@ -1,6 +1,6 @@
 #include "user/queryWindow/trade_rows.h"
 
-#include "user/queryWindow/record_text.h"
+#include "utils/record_text.h"
 #include "utils/utils.h"
 
 TradeCells tradeCells(const CMoruRspQryTradeField& r) {

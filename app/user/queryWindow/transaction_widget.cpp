@@ -12,7 +12,7 @@
 #include "constants.h"
 #include "moru_securities_api.h"
 #include "user/queryWindow/csv_export.h"
-#include "user/queryWindow/rsp_error_text.h"
+#include "utils/rsp_error_text.h"
 #include "user/queryWindow/trade_rows.h"
 #include "utils/api_state.h"
 #include "utils/dialog_seam.h"

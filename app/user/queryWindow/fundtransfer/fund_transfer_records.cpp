@@ -2,7 +2,7 @@
 
 #include <cstring>
 
-#include "user/record_text.h"
+#include "utils/record_text.h"
 #include "utils/utils.h"
 
 namespace FundTransferRecords {
@@ -10,7 +10,7 @@ namespace FundTransferRecords {
 CMoruReqBTCapTransferManagerField transferRequest(const QString& account, double amount, char direction) {
     CMoruReqBTCapTransferManagerField request;
     std::memset(&request, 0, sizeof(request));
-    RecordText::write(request.AccountID, sizeof(request.AccountID), account);
+    putFieldText(request.AccountID, account.toUtf8());
     request.Amount = amount;
     request.TransferDirection = direction;
     return request;
@@ -19,7 +19,7 @@ CMoruReqBTCapTransferManagerField transferRequest(const QString& account, double
 CMoruReqQryBTCapTransferManagerField recordQuery(const QString& account) {
     CMoruReqQryBTCapTransferManagerField request;
     std::memset(&request, 0, sizeof(request));
-    RecordText::write(request.AccountID, sizeof(request.AccountID), account);
+    putFieldText(request.AccountID, account.toUtf8());
     return request;
 }
 
@@ -38,7 +38,7 @@ QStringList rowCells(const CMoruRspQryBTCapTransferManagerField& record) {
     // Packed fields: copies, never references.
     const double amount = record.Amount;
     const quint32 errorCode = record.ErrorCode;
-    return {RecordText::read(record.OrgCode, sizeof(record.OrgCode)),
+    return {fieldText(record.OrgCode),
             QString::number(amount, 'f', 2),
             directionText(record.TransferDirection),
             QString::number(errorCode),

@@ -1,4 +1,4 @@
-#include "user/queryWindow/rsp_error_text.h"
+#include "utils/rsp_error_text.h"
 
 #include "utils/error_msg.h"
 

@@ -4,5 +4,5 @@
 
 #include "moru_api_types.h"
 
-// "[error number]text" of a refused request, as the query pages show and log it.
+// "[error number]text" of a refused request, as the pages show and log it.
 QString rspErrorText(const CMoruRspInfo& info);
