@@ -1,7 +1,9 @@
 #include "utils/dialog_seam.h"
 
+#include <QDebug>
 #include <QFileDialog>
 #include <QPushButton>
+#include <QSet>
 #include <vector>
 
 namespace DialogSeam {
@@ -23,6 +25,7 @@ SaveHandler& saveHandler() {
 int depth = 0;
 quint64 sessionNumber = 0;
 std::vector<std::function<void()>> pending;
+QSet<const void*> ownersWithBox;
 
 // Counts the dialog as open while it runs; tells afterwards whether the session ended meanwhile.
 class OpenDialog {
@@ -94,6 +97,22 @@ QMessageBox::StandardButton showBox(Kind kind, const QString& title, const QStri
                                                    ? boxHandler()(Box{kind, title, text, buttons})
                                                    : realBox(kind, title, text, buttons, defaultButton);
     return open.sessionEnded() ? QMessageBox::NoButton : answer;
+}
+
+QMessageBox::StandardButton showBoxFor(const void* owner, Kind kind, const QString& title,
+                                       const QString& text) {
+    if (ownersWithBox.contains(owner)) {
+        qWarning() << "box not shown, another is open:" << title << text;
+        return QMessageBox::NoButton;
+    }
+    ownersWithBox.insert(owner);
+    const QMessageBox::StandardButton answer = showBox(kind, title, text);
+    ownersWithBox.remove(owner);
+    return answer;
+}
+
+bool boxOpenFor(const void* owner) {
+    return ownersWithBox.contains(owner);
 }
 
 int choose(Kind kind, const QString& title, const QString& text, const QStringList& buttons) {

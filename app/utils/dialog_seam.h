@@ -51,6 +51,23 @@ inline QMessageBox::StandardButton question(const QString& title, const QString&
     return showBox(Kind::Question, title, text, buttons);
 }
 
+// One box at a time for each owner (a page or dialog): while a box shown for `owner` is open, a
+// further one for it is only logged and answered NoButton, so a storm of error answers, each
+// delivered by the open box's event loop, cannot nest boxes until the stack runs out.
+QMessageBox::StandardButton showBoxFor(const void* owner, Kind kind, const QString& title,
+                                       const QString& text);
+inline QMessageBox::StandardButton informationFor(const void* owner, const QString& title,
+                                                  const QString& text) {
+    return showBoxFor(owner, Kind::Information, title, text);
+}
+inline QMessageBox::StandardButton warningFor(const void* owner, const QString& title, const QString& text) {
+    return showBoxFor(owner, Kind::Warning, title, text);
+}
+inline QMessageBox::StandardButton criticalFor(const void* owner, const QString& title, const QString& text) {
+    return showBoxFor(owner, Kind::Critical, title, text);
+}
+bool boxOpenFor(const void* owner);
+
 // A modal box without parent whose buttons carry the given texts ("确认", "取消"), the first one the
 // default, no escape button. Returns the index of the button pressed, -1 when the box was closed
 // otherwise or the session ended while it was open.
