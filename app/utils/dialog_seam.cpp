@@ -1,7 +1,9 @@
 #include "utils/dialog_seam.h"
 
 #include <QDebug>
+#include <QDialogButtonBox>
 #include <QFileDialog>
+#include <QPointer>
 #include <QPushButton>
 #include <QSet>
 #include <vector>
@@ -44,20 +46,16 @@ private:
     quint64 m_session;
 };
 
-QMessageBox::StandardButton realBox(Kind kind, const QString& title, const QString& text,
-                                    QMessageBox::StandardButtons buttons,
-                                    QMessageBox::StandardButton defaultButton) {
-    switch (kind) {
-        case Kind::Information:
-            return QMessageBox::information(nullptr, title, text, buttons, defaultButton);
-        case Kind::Question:
-            return QMessageBox::question(nullptr, title, text, buttons, defaultButton);
-        case Kind::Warning:
-            return QMessageBox::warning(nullptr, title, text, buttons, defaultButton);
-        case Kind::Critical:
-            break;
-    }
-    return QMessageBox::critical(nullptr, title, text, buttons, defaultButton);
+// Real dialogs open now: a link loss closes them (see endSession).
+QList<QPointer<QDialog>> liveDialogs;
+
+// Runs a real dialog, listed while it is open.
+int execListed(QDialog& dialog) {
+    liveDialogs.append(QPointer<QDialog>(&dialog));
+    const int result = dialog.exec();
+    liveDialogs.removeAll(QPointer<QDialog>(&dialog));
+    liveDialogs.removeAll(QPointer<QDialog>());
+    return result;
 }
 
 QMessageBox::Icon iconOf(Kind kind) {
@@ -74,17 +72,40 @@ QMessageBox::Icon iconOf(Kind kind) {
     return QMessageBox::Critical;
 }
 
+// The static QMessageBox functions' box, but with plain text: counter text that looks like HTML
+// must not render, let alone open links.
+QMessageBox::StandardButton realBox(Kind kind, const QString& title, const QString& text,
+                                    QMessageBox::StandardButtons buttons,
+                                    QMessageBox::StandardButton defaultButton) {
+    QMessageBox box(iconOf(kind), title, text, QMessageBox::NoButton, nullptr);
+    box.setTextFormat(Qt::PlainText);
+    QDialogButtonBox* buttonBox = box.findChild<QDialogButtonBox*>();
+    for (uint mask = QMessageBox::FirstButton; mask <= QMessageBox::LastButton; mask <<= 1) {
+        const uint standard = uint(buttons) & mask;
+        if (!standard) continue;
+        QPushButton* button = box.addButton(QMessageBox::StandardButton(standard));
+        if (box.defaultButton()) continue;
+        const bool chosen = defaultButton == QMessageBox::NoButton
+                                ? buttonBox && buttonBox->buttonRole(button) == QDialogButtonBox::AcceptRole
+                                : standard == uint(defaultButton);
+        if (chosen) box.setDefaultButton(button);
+    }
+    if (execListed(box) == -1) return QMessageBox::Cancel;
+    return box.standardButton(box.clickedButton());
+}
+
 int realChoice(Kind kind, const QString& title, const QString& text, const QStringList& buttons) {
     QMessageBox box(iconOf(kind), title, text, QMessageBox::NoButton, nullptr);
+    box.setTextFormat(Qt::PlainText);
     QList<QAbstractButton*> made;
     for (int i = 0; i < buttons.size(); ++i) {
-        // No reject role: the box then has no escape button, as asked.
-        QPushButton* b =
-            box.addButton(buttons.at(i), i == 0 ? QMessageBox::AcceptRole : QMessageBox::ActionRole);
+        // One role for all: the platform's button layout orders roles, never buttons of one role, so the
+        // first stays first everywhere; and with no reject role the box has no escape button.
+        QPushButton* b = box.addButton(buttons.at(i), QMessageBox::ActionRole);
         if (i == 0) box.setDefaultButton(b);
         made << b;
     }
-    box.exec();
+    execListed(box);
     return made.indexOf(box.clickedButton());
 }
 }  // namespace
@@ -132,10 +153,10 @@ int choose(Kind kind, const QString& title, const QString& text, const QStringLi
 }
 
 QString getSaveFileName(QWidget* parent, const QString& caption, const QString& dir, const QString& filter) {
+    // Kept across a link loss: the rows are in memory and the user asked for the file.
     OpenDialog open;
-    const QString path = saveHandler() ? saveHandler()(caption, dir, filter)
-                                       : QFileDialog::getSaveFileName(parent, caption, dir, filter);
-    return open.sessionEnded() ? QString() : path;
+    return saveHandler() ? saveHandler()(caption, dir, filter)
+                         : QFileDialog::getSaveFileName(parent, caption, dir, filter);
 }
 
 void setBoxHandler(BoxHandler handler) {
@@ -154,6 +175,9 @@ int openDialogs() {
 
 void endSession() {
     ++sessionNumber;
+    // Boxes of the old session close now; the code that opened them sees a cancel when they return.
+    for (const QPointer<QDialog>& dialog : liveDialogs)
+        if (dialog) dialog->done(-1);
 }
 
 SessionWatch::SessionWatch() : m_session(sessionNumber) {}

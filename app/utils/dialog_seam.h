@@ -11,9 +11,10 @@ class QWidget;
 // a test installs handlers that record what would have been shown and answer it.
 //
 // A link loss can arrive while a dialog runs its own event loop. The main window then calls
-// endSession(): every dialog that was already open answers as if cancelled (NoButton, -1 or an empty
-// file name), so the code that opened it does not go on, and whatever the main window hands to
-// whenNoDialogOpen() waits until the outermost dialog has returned.
+// endSession(): every box that was already open closes and answers as if cancelled (NoButton or -1),
+// so the code that opened it does not go on; a save dialog stays and returns the file chosen, since
+// the rows to write are in memory. Whatever the main window hands to whenNoDialogOpen() waits until
+// the outermost dialog has returned.
 namespace DialogSeam {
 
 enum class Kind { Information, Question, Warning, Critical };
@@ -31,7 +32,7 @@ using BoxHandler = std::function<QMessageBox::StandardButton(const Box&)>;
 using ChoiceHandler = std::function<int(const Box&)>;
 using SaveHandler = std::function<QString(const QString& caption, const QString& dir, const QString& filter)>;
 
-// A modal box without parent; returns the button pressed.
+// A modal box without parent, its text shown as plain text; returns the button pressed.
 QMessageBox::StandardButton showBox(Kind kind, const QString& title, const QString& text,
                                     QMessageBox::StandardButtons buttons = QMessageBox::Ok,
                                     QMessageBox::StandardButton defaultButton = QMessageBox::NoButton);
@@ -85,7 +86,7 @@ void setSaveHandler(SaveHandler handler);
 // Dialogs of the seam open right now (nested ones counted).
 int openDialogs();
 
-// The session ended (a link loss): dialogs open now answer as cancelled when they return.
+// The session ended (a link loss): boxes open now close and answer as cancelled.
 void endSession();
 
 // Notes the session a caller is in; ended() tells whether a link loss came since.
