@@ -255,6 +255,39 @@ private slots:
         Utils::appendCsvField(line, QStringLiteral("证券"), true);
         QCOMPARE(line, QStringLiteral("\"a,\"\"b\"\"\",\"\",\"证券\"\n"));
     }
+
+    // Counter text a spreadsheet would run as a formula gets a leading quote; numbers stay numbers.
+    void csvCellsThatLookLikeFormulas_data() {
+        QTest::addColumn<QString>("value");
+        QTest::addColumn<QString>("written");
+        QTest::newRow("formula") << "=HYPERLINK(\"http://127.0.0.1\")"
+                                 << "\"'=HYPERLINK(\"\"http://127.0.0.1\"\")\"\n";
+        QTest::newRow("at") << "@SUM(A1)"
+                            << "\"'@SUM(A1)\"\n";
+        QTest::newRow("plus text") << "+1+2"
+                                   << "\"'+1+2\"\n";
+        QTest::newRow("minus text") << "-A1"
+                                    << "\"'-A1\"\n";
+        QTest::newRow("tab") << "\tx"
+                             << "\"'\tx\"\n";
+        QTest::newRow("carriage return") << "\rx"
+                                         << "\"'\rx\"\n";
+        QTest::newRow("negative amount") << "-1250.50"
+                                         << "\"-1250.50\"\n";
+        QTest::newRow("signed number") << "+3"
+                                       << "\"+3\"\n";
+        QTest::newRow("equals inside") << "a=b"
+                                       << "\"a=b\"\n";
+        QTest::newRow("NUL dropped") << QString::fromUtf16(u"a\0b", 3) << "\"ab\"\n";
+    }
+
+    void csvCellsThatLookLikeFormulas() {
+        QFETCH(QString, value);
+        QFETCH(QString, written);
+        QString line;
+        Utils::appendCsvField(line, value, true);
+        QCOMPARE(line, written);
+    }
 };
 
 QTEST_GUILESS_MAIN(TestCodeTables)

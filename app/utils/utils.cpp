@@ -157,11 +157,50 @@ QString Utils::FixedCharToQString(const char* field, int length) {
     return QString::fromUtf8(field, length);
 }
 
+namespace {
+// A sign, digits and at most one decimal point: a spreadsheet reads it as the number it is.
+bool isPlainNumber(const QString& v) {
+    int i = (v.startsWith(QLatin1Char('-')) || v.startsWith(QLatin1Char('+'))) ? 1 : 0;
+    bool digits = false;
+    bool point = false;
+    for (; i < v.size(); ++i) {
+        const QChar c = v.at(i);
+        if (c.unicode() >= '0' && c.unicode() <= '9')
+            digits = true;
+        else if (c == QLatin1Char('.') && !point)
+            point = true;
+        else
+            return false;
+    }
+    return digits;
+}
+}  // namespace
+
+bool Utils::csvCellStartsFormula(const QString& value) {
+    if (value.isEmpty()) return false;
+    switch (value.at(0).unicode()) {
+        case '=':
+        case '@':
+        case '\t':
+        case '\r':
+            return true;
+        case '+':
+        case '-':
+            return !isPlainNumber(value);
+        default:
+            return false;
+    }
+}
+
 void Utils::appendCsvField(QString& line, const QString& value, bool lastCell) {
     // Appended in place: exports write hundreds of thousands of cells.
     line += QLatin1Char('"');
-    if (value.contains(QLatin1Char('"'))) {
+    // Counter text may start like a formula; a leading quote keeps a spreadsheet from running it.
+    if (csvCellStartsFormula(value)) line += QLatin1Char('\'');
+    const QChar nul(0);
+    if (value.contains(QLatin1Char('"')) || value.contains(nul)) {
         QString escaped = value;
+        escaped.remove(nul);
         line += escaped.replace(QLatin1Char('"'), QLatin1String("\"\""));
     } else {
         line += value;

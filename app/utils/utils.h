@@ -18,6 +18,10 @@ public:
     static QString TimeStringConvert(const char* field, int length);
     // Exactly `length` bytes of the field as UTF-8, NUL bytes included; nothing past them is read.
     static QString FixedCharToQString(const char* field, int length);
-    // Appends one quoted CSV cell, then "\n" after the last cell of a line or "," otherwise.
+    // True for text a spreadsheet would take as a formula (=, @, tab, CR, or a sign not starting a
+    // plain number).
+    static bool csvCellStartsFormula(const QString& value);
+    // Appends one quoted CSV cell (a formula-like text behind a ', NUL characters dropped), then "\n" after
+    // the last cell of a line or "," otherwise.
     static void appendCsvField(QString& line, const QString& value, bool lastCell);
 };

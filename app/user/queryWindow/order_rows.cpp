@@ -1,6 +1,7 @@
 #include "user/queryWindow/order_rows.h"
 
 #include <QByteArray>
+#include <cstring>
 #include <type_traits>
 
 #include "utils/error_msg.h"
@@ -77,6 +78,9 @@ void appendDecimal(QString& out, qint64 value) {
 
 // Plain ASCII without a double quote goes into a CSV cell as it is.
 bool isPlainAscii(const Bytes& text) {
+    // Formula-like text takes the general path, which neutralises it.
+    if (text.size > 0 && text.data[0] != '\0' && std::strchr("=+-@\t\r", text.data[0]) != nullptr)
+        return false;
     for (int i = 0; i < text.size; ++i)
         if (uchar(text.data[i]) >= 0x80 || text.data[i] == '"') return false;
     return true;
