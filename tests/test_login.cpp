@@ -212,6 +212,26 @@ private slots:
         QCOMPARE(m_boxes.size(), 1);
     }
 
+    void aLinkLostDuringLoginEndsItAtOnce() {
+        LoginWidget w;
+        fillForm(w, 0);
+        w.slotLoginClick();
+        QTRY_VERIFY(fakeapi::entryExists(0));
+        // Every link drops, from a thread of the library: one box, not a time-out 20 s later.
+        fakeapi::fireOnOwnThread([](const CMoruTraderSpi& spi) {
+            spi.onFrontManagerQueryDisconnected(1);
+            spi.onFrontQueryDisconnected(2);
+            spi.onFrontTradeDisconnected(3);
+        });
+        QTRY_COMPARE(m_boxes.size(), 1);
+        QCoreApplication::processEvents();
+        expectLastBox(DialogSeam::Kind::Warning, "错误", "与柜台的链接断开，请重新登录！");
+        QCOMPARE(m_boxes.size(), 1);
+        QVERIFY(!w.loginTimer()->isActive());
+        QVERIFY(w.loginButton()->isEnabled());
+        QVERIFY(!fakeapi::entryExists(0));
+    }
+
     void resetAfterALinkLoss() {
         LoginWidget w;
         fillForm(w, 1);

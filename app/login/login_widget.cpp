@@ -13,6 +13,7 @@
 #include "basicControl/my_line_edit.h"
 #include "basicControl/my_push_button.h"
 #include "moru_securities_api.h"
+#include "platform/crash_dump.h"
 #include "utils/api_client_utils.h"
 #include "utils/api_state.h"
 #include "utils/dialog_seam.h"
@@ -35,6 +36,8 @@ LoginWidget::LoginWidget(QWidget* parent) : QWidget(parent) {
     qRegisterMetaType<CMoruRspInfo>("CMoruRspInfo");
 
     m_loginReq->moveToThread(m_loginThread);
+    connect(m_loginThread, &QThread::started, m_loginThread, &installCrashDumpStackForThread,
+            Qt::DirectConnection);
     m_loginThread->start();
     m_loginTimer->setInterval(20000);
     m_loginTimer->setSingleShot(true);
@@ -52,6 +55,10 @@ LoginWidget::LoginWidget(QWidget* parent) : QWidget(parent) {
     connect(hub, &SignalInterface::signal_rspErrorLogin, this, &LoginWidget::slotRspLoginError);
     connect(hub, &SignalInterface::signal_rspSuccessLogin, this, &LoginWidget::slotRspLoginSuccess);
     connect(m_loginTimer, &QTimer::timeout, this, &LoginWidget::handleTimerEvent);
+    for (auto lost : {&SignalInterface::signal_onFrontManagerQueryDisconnected,
+                      &SignalInterface::signal_onFrontQueryDisconnected,
+                      &SignalInterface::signal_onFrontTradeDisconnected})
+        connect(hub, lost, this, &LoginWidget::slotLinkLostDuringLogin);
 
     buildForm();
     m_exchangeBox->setCurrentIndex(-1);
@@ -238,10 +245,23 @@ void LoginWidget::handleTimerEvent() {
                    .arg(m_canSendLogin ? 1 : 0)
                    .arg(loginPhase.load());
     if (m_canSendLogin || loginPhase == LoginPhaseReady) return;
+    m_loginTimer->stop();  // called directly, it may still run: the emission below is no loss of ours
     release(entryNo);
     DialogSeam::warning(QStringLiteral("错误"), QStringLiteral("登录超时"));
     emit SignalInterface::instance()->signal_onFrontTradeDisconnected(0);
     setLoginEnabled(true);
+}
+
+void LoginWidget::slotLinkLostDuringLogin(int nReason) {
+    // Only a login under way is ours: once logged in the main window handles the loss, and the
+    // time-out's own emission comes after its timer has stopped.
+    if (!m_loginTimer->isActive()) return;
+    m_loginTimer->stop();
+    qWarning() << "login ended, link to the counter lost" << nReason;
+    m_canSendLogin = true;
+    DialogSeam::warning(QStringLiteral("错误"), QStringLiteral("与柜台的链接断开，请重新登录！"));
+    setLoginEnabled(true);
+    release(entryNo);
 }
 
 void LoginWidget::resetAfterDisconnect() {

@@ -49,6 +49,7 @@ public slots:
     void slotLoginClick();
     void slotReqLoginResult(LoginStatus status);
     void handleTimerEvent();
+    void slotLinkLostDuringLogin(int nReason);
 
 protected:
     void paintEvent(QPaintEvent* event) override;
