@@ -17,13 +17,21 @@ private slots:
         QCOMPARE(QByteArray(buf), QByteArray("20270101_000000000.dmp"));
     }
 
+    void crashWritesTheDumpAndEndsTheProcess_data() {
+        QTest::addColumn<QStringList>("arguments");
+        QTest::newRow("fault on the main thread") << QStringList();
+        // Without a signal stack of its own the thread has no room left to run the handler.
+        QTest::newRow("stack overflow on a worker thread") << QStringList{"thread-overflow"};
+    }
+
     void crashWritesTheDumpAndEndsTheProcess() {
+        QFETCH(QStringList, arguments);
         QTemporaryDir dir;
         QVERIFY(dir.isValid());
         QProcess proc;
         proc.setWorkingDirectory(dir.path());
         const QDateTime before = QDateTime::currentDateTime();
-        proc.start(QCoreApplication::applicationDirPath() + "/crash_helper", QStringList());
+        proc.start(QCoreApplication::applicationDirPath() + "/crash_helper", arguments);
         QVERIFY(proc.waitForFinished(20000));
         QVERIFY2(proc.exitStatus() == QProcess::CrashExit,
                  qPrintable(QString("exit code %1, error %2").arg(proc.exitCode()).arg(proc.errorString())));

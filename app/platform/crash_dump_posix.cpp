@@ -6,6 +6,7 @@
 #include <fcntl.h>
 #include <signal.h>
 #include <string.h>
+#include <sys/mman.h>
 #include <time.h>
 #include <unistd.h>
 
@@ -18,6 +19,20 @@ namespace {
 const int kSignals[] = {SIGSEGV, SIGBUS, SIGFPE, SIGILL, SIGABRT, SIGSYS, SIGTRAP};
 long g_utcOffsetSeconds = 0;
 alignas(16) char g_altStack[64 * 1024];
+constexpr std::size_t kThreadAltStackBytes = 64 * 1024;
+
+// A thread's own alternate stack, given back when the thread ends.
+struct ThreadAltStack {
+    void* memory = nullptr;
+    ~ThreadAltStack() {
+        if (!memory) return;
+        stack_t off{};
+        off.ss_flags = SS_DISABLE;
+        sigaltstack(&off, nullptr);
+        munmap(memory, kThreadAltStackBytes);
+    }
+};
+thread_local ThreadAltStack t_altStack;
 
 void writeAll(int fd, const char* data, std::size_t len) {
     while (len > 0) {
@@ -127,6 +142,22 @@ void installCrashDumpHandler() {
     sa.sa_flags = SA_SIGINFO | SA_ONSTACK | SA_RESETHAND;
     sigemptyset(&sa.sa_mask);
     for (int sig : kSignals) sigaction(sig, &sa, nullptr);
+}
+
+void installCrashDumpStackForThread() {
+    stack_t current{};
+    if (sigaltstack(nullptr, &current) == 0 && !(current.ss_flags & SS_DISABLE)) return;
+    void* memory =
+        mmap(nullptr, kThreadAltStackBytes, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+    if (memory == MAP_FAILED) return;
+    stack_t ss{};
+    ss.ss_sp = memory;
+    ss.ss_size = kThreadAltStackBytes;
+    if (sigaltstack(&ss, nullptr) != 0) {
+        munmap(memory, kThreadAltStackBytes);
+        return;
+    }
+    t_altStack.memory = memory;
 }
 
 #endif

@@ -38,4 +38,7 @@ void installCrashDumpHandler() {
     SetUnhandledExceptionFilter(crashDumpFilter);
 }
 
+// The filter runs on the system's own terms; threads need nothing of their own.
+void installCrashDumpStackForThread() {}
+
 #endif

@@ -2,6 +2,7 @@
 // wrongly, announces absurd heartbeats, stops reading), against callers that race, and with
 // names to resolve. The library is built into this test, so its resolver seam can be reached.
 #include <dirent.h>
+#include <signal.h>
 
 #include <QElapsedTimer>
 #include <QFile>
@@ -112,6 +113,14 @@ void slowQryFund(CMoruRspQryStockClientAccountField*, CMoruRspInfo*, int, bool) 
     g_slowEntered = true;
     std::this_thread::sleep_for(std::chrono::milliseconds(150));
     g_slowDone = true;
+}
+
+// Whether the thread that ran the first callback had a signal stack of its own (0 unknown, 1 yes, 2 no).
+std::atomic<int> g_callbackAltStack{0};
+void connectNotingAltStack() {
+    stack_t ss{};
+    g_callbackAltStack = (sigaltstack(nullptr, &ss) == 0 && !(ss.ss_flags & SS_DISABLE)) ? 1 : 2;
+    fixture::recordingSpi().onFrontManagerQueryConnect();
 }
 
 bool noLinkLost() {
@@ -277,6 +286,17 @@ private slots:
                                              uint16_t(Msg::ReqQryBTFundTransferRecord)};
         QVERIFY(fake.waitFor([&] { return requests().size() >= 2; }, 3000));
         QCOMPARE(requests(), expected);
+    }
+
+    void libraryThreadsHaveASignalStack() {
+        // A host's crash handler runs on the alternate stack; a thread without one dies silently of
+        // a stack overflow.
+        FakeCounter fake;
+        CMoruTraderSpi spi = fixture::recordingSpi();
+        spi.onFrontManagerQueryConnect = connectNotingAltStack;
+        g_callbackAltStack = 0;
+        QVERIFY(loginCompletes(writeConfig(dir, loopback(fake)), spi));
+        QCOMPARE(g_callbackAltStack.load(), 1);
     }
 
     void answersThatDoNotFitAreIgnored_data() {

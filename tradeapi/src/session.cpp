@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cstring>
 
+#include "signal_stack.h"
+
 namespace moru {
 
 using moru_wire::Msg;
@@ -81,6 +83,7 @@ int Session::login(const Config& cfg, const std::string& account, const std::str
         // Three threads: callbacks of different links may run at the same time.
         for (int i = 0; i < 3; ++i)
             threads_.emplace_back([this] {
+                ensureSignalStack();
                 t_session = this;
                 io_.run();
             });

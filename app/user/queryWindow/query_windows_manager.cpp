@@ -2,6 +2,7 @@
 
 #include <QThread>
 
+#include "platform/crash_dump.h"
 #include "user/queryWindow/stockQuotes/quotes_tcp_client.h"
 
 QueryWindowsManager::QueryWindowsManager(QObject* parent, const QString& quoteConfigPath)
@@ -22,7 +23,8 @@ void QueryWindowsManager::registerWindow(const QString& name, QueryWindow* page)
 }
 
 void QueryWindowsManager::start() {
-    // Connected before the thread starts, so slot_start runs on the worker thread.
+    // Connected before the thread starts, so both run on the worker thread, the signal stack first.
+    connect(mThread, &QThread::started, mThread, &installCrashDumpStackForThread, Qt::DirectConnection);
     connect(mThread, &QThread::started, mQuotesClient, &QuotesTcpClient::slot_start);
     mQuotesClient->moveToThread(mThread);
     mThread->start(QThread::InheritPriority);
