@@ -38,6 +38,9 @@ struct Order {
     std::string offeror;
     double freezePerUnit = 0;  // cash held per untraded unit (buys)
     int sessionId = 0;
+    // What the last order return told the client: a return goes out only when this changes.
+    mutable char reportedStatus = 0;
+    mutable uint32_t reportedTraded = 0;
 };
 
 struct Trade {

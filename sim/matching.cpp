@@ -109,24 +109,28 @@ void Matching::onInsertOrder(const Request& r) {
     rsp.put<uint32_t>(R::OrderSysID, o.sysId);
     if (e) {
         // A refused order on a known security stays in the day's orders.
+        o.status = '9';
+        o.errorCode = uint16_t(e);
         if (sec) {
             o.secType = sec->type;
-            o.status = '9';
-            o.errorCode = uint16_t(e);
             fa.orders.push_back(o);
         }
-        return answer(r.link, Msg::RspInsertOrder, r.header.requestId, e, rsp.bytes());
+        answer(r.link, Msg::RspInsertOrder, r.header.requestId, e, rsp.bytes());
+        return sendOrderReturn(*s.account, o, s.market);
     }
     o.secType = sec->type;
     o.status = '2';
     o.freezePerUnit = freezePerUnit(o, *sec);
     answer(r.link, Msg::RspInsertOrder, r.header.requestId, 0, rsp.bytes());
+    sendOrderReturn(*s.account, o, s.market);  // accepted
 
     if (isCreation(o.side)) {
         createOrRedeem(fa, o, *sec);
     } else {
         hold(fa, o, *sec);
+        fillReturns_ = {s.account, s.market};
         const bool rest = run(fa, o, *sec);
+        fillReturns_ = {};
         if (!rest) releaseRemainder(fa, o);
         fa.orders.push_back(o);
         if (rest) resting_.push_back({s.account->id, s.market, fa.orders.size() - 1});
@@ -282,6 +286,7 @@ void Matching::applyFill(FundAccount& fa, Order& o, Security& sec, double price,
     o.status = o.leaves ? '7' : '8';
     market_.recordTrade(sec, price, qty);
     fa.trades.push_back(tradeOf(o, ledger_.takeTradeId(), price, qty));
+    if (fillReturns_.account) sendOrderReturn(*fillReturns_.account, o, fillReturns_.market);
 }
 
 void Matching::releaseRemainder(FundAccount& fa, Order& o) {
@@ -313,7 +318,9 @@ void Matching::matchResting() {
         if (o.status != '2' && o.status != '7') continue;
         Security* sec = market_.find(o.code);
         if (!sec) continue;
-        if (execute(fa, o, *sec, o.price, 5)) sendOrderReturn(*a, o, r.market);
+        fillReturns_ = {a, r.market};
+        execute(fa, o, *sec, o.price, 5);
+        fillReturns_ = {};
         if (o.leaves > 0) still.push_back(r);
     }
     resting_.swap(still);
@@ -357,6 +364,9 @@ void Matching::onCancelOrder(const Request& r) {
 }
 
 void Matching::sendOrderReturn(const Account& account, const Order& o, char market) {
+    if (o.status == o.reportedStatus && o.traded == o.reportedTraded) return;
+    o.reportedStatus = o.status;
+    o.reportedTraded = o.traded;
     Link* l = sessions_.linkFor(o.sessionId, &account, market, moru_wire::kLinkTrade);
     if (!l) return;
     std::vector<uint8_t> r = orderRecord(o, market, rec::OrderRec::kRtnSize);

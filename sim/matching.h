@@ -30,7 +30,8 @@ public:
     // After each quote step: resting orders meet the new books.
     void matchResting();
     // The order's return on the trade link of the session that placed it, or after a new
-    // login of the account's session in that market.
+    // login of the account's session in that market; only when its status or traded quantity
+    // changed since the last one.
     void sendOrderReturn(const Account& account, const Order& o, char market);
 
 private:
@@ -41,6 +42,13 @@ private:
     uint32_t execute(FundAccount& fa, Order& o, Security& sec, double limit, int levels);
     void applyFill(FundAccount& fa, Order& o, Security& sec, double price, uint32_t qty);
     void releaseRemainder(FundAccount& fa, Order& o);
+
+    // Whose order is being matched, so that each fill sends its return.
+    struct ReturnTarget {
+        const Account* account = nullptr;
+        char market = 0;
+    };
+    ReturnTarget fillReturns_;
 
     Ledger& ledger_;
     Market& market_;

@@ -67,9 +67,11 @@ private slots:
         QCOMPARE(session.boxes[1].title, QStringLiteral("成功"));
         QCOMPARE(session.boxes[1].text, QStringLiteral("报单发送成功"));
 
-        QTRY_VERIFY_WITH_TIMEOUT(!returns.isEmpty(), 10000);
-        const CMoruRtnOrderField rtn = returns[0];
-        QCOMPARE(fixture::val(rtn.TradeQty), 100u);  // crossed the ask: filled at once
+        // Accepted, then filled at once: it crossed the ask.
+        QTRY_VERIFY_WITH_TIMEOUT(returns.size() >= 2, 10000);
+        QCOMPARE(returns[0].OrderStatus, '2');
+        const CMoruRtnOrderField rtn = returns.last();
+        QCOMPARE(fixture::val(rtn.TradeQty), 100u);
         const QString line = QStringLiteral("\"600000 1 100@%1 #%2交易成功\"").arg(ask).arg(rtn.OrderSysID);
         QTRY_VERIFY2(CapturedLog::has(QtInfoMsg, line), qPrintable(CapturedLog::texts().join('\n')));
         QCOMPARE(session.boxes.size(), 2);

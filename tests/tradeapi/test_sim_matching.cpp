@@ -253,13 +253,21 @@ private slots:
         }
         if (restTicks != kNoRest) QCOMPARE(o.price, ticksFrom(s, restTicks));
 
-        // One order return, on the trade link, saying what happened.
+        // An order return on the trade link for every change: accepted, each fill, the end.
         auto rtn = trade.records<CMoruRtnOrderField>(moru_wire::Msg::RtnOrder);
-        QCOMPARE(rtn.size(), size_t(1));
-        QCOMPARE(rtn[0].OrderStatus, status);
-        QCOMPARE(int(val(rtn[0].TradeQty)), traded);
-        QCOMPARE(int(val(rtn[0].LeavesQty)), leaves);
-        QCOMPARE(val(rtn[0].OrderSysID), o.sysId);
+        QVERIFY(rtn.size() >= size_t(1 + fills.size()) && rtn.size() <= size_t(2 + fills.size()));
+        QCOMPARE(rtn.front().OrderStatus, '2');
+        QCOMPARE(int(val(rtn.front().TradeQty)), 0);
+        int cumulative = 0;
+        for (int k = 0; k < fills.size(); ++k) {
+            cumulative += fills[k];
+            QCOMPARE(int(val(rtn[size_t(k) + 1].TradeQty)), cumulative);
+            QCOMPARE(int(val(rtn[size_t(k) + 1].LeavesQty)), qty - cumulative);
+        }
+        QCOMPARE(rtn.back().OrderStatus, status);
+        QCOMPARE(int(val(rtn.back().TradeQty)), traded);
+        QCOMPARE(int(val(rtn.back().LeavesQty)), leaves);
+        for (const auto& r : rtn) QCOMPARE(val(r.OrderSysID), o.sysId);
 
         // Money and shares: nothing appears or vanishes.
         const auto after = fund(c(), link);
@@ -335,14 +343,19 @@ private slots:
         if (error) {
             QCOMPARE(o.status, '9');
             QCOMPARE(int(o.errorCode), error);
-            QVERIFY(trade.records<CMoruRtnOrderField>(moru_wire::Msg::RtnOrder).empty());
+            // The refusal is a return of its own.
+            const auto rtn = trade.records<CMoruRtnOrderField>(moru_wire::Msg::RtnOrder);
+            QCOMPARE(rtn.size(), size_t(1));
+            QCOMPARE(rtn[0].OrderStatus, '9');
             const auto after = fund(c(), link);
             QCOMPARE(double(after.AvailableCapital), double(before.AvailableCapital));
             QCOMPARE(double(after.FrozenCapital), double(before.FrozenCapital));
             QCOMPARE(c().account("10880001")->markets[market].trades.size(), tradesBefore);
         } else {
             QVERIFY(o.status != '9');
-            QCOMPARE(trade.records<CMoruRtnOrderField>(moru_wire::Msg::RtnOrder).size(), size_t(1));
+            const auto rtn = trade.records<CMoruRtnOrderField>(moru_wire::Msg::RtnOrder);
+            QVERIFY(!rtn.empty());
+            QCOMPARE(rtn.front().OrderStatus, '2');
         }
     }
 
@@ -373,12 +386,13 @@ private slots:
         const auto returns = trade.records<CMoruRtnOrderField>(moru_wire::Msg::RtnOrder);
         if (error) {
             QCOMPARE(o.status, '9');
-            QVERIFY(returns.empty());
+            QCOMPARE(returns.size(), size_t(1));
+            QCOMPARE(returns[0].OrderStatus, '9');
             // No text in the answer: the library's table, handed over at login, has it.
             QCOMPARE(QByteArray(link.frames.back().info.ErrorMsg), QByteArray());
             QCOMPARE(gbk(sim::fullErrorText(error)), QString("该市场不支持此报单类型"));
         } else {
-            QCOMPARE(returns.size(), size_t(1));
+            QVERIFY(!returns.empty());
             QCOMPARE(returns[0].OrderType, type);
         }
     }
