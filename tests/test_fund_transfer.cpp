@@ -2,6 +2,7 @@
 #include <QtTest>
 #include <memory>
 
+#include "basicControl/answer_lock.h"
 #include "basicControl/base_table_widget.h"
 #include "basicControl/my_double_spin_box.h"
 #include "basicControl/my_push_button.h"
@@ -25,6 +26,15 @@ CMoruRspQryBTCapTransferManagerField record(double amount, char direction, const
         .put(42, error)
         .put(46, status)
         .as<CMoruRspQryBTCapTransferManagerField>();
+}
+
+// The counter's first answer to a transfer: accepted, or refused with `error`.
+void respond(int error = 0) {
+    funds::fire([&](const CMoruTraderSpi& spi) {
+        CMoruRspBTCapTransferManagerField rsp{};
+        CMoruRspInfo info = funds::rspInfo(error, "可取资金不足");
+        spi.onRspBTFundTransfer(&rsp, &info, 0, true);
+    });
 }
 
 void answer(QList<CMoruRspQryBTCapTransferManagerField> records, CMoruRspInfo info, bool endsAnswer = true) {
@@ -57,8 +67,10 @@ private slots:
         requestIdCounter = 11;
         form->amountBox()->setValue(1000.25);
         form->sendButton()->click();
+        respond();
         form->shenzhenToShanghaiButton()->click();
         form->sendButton()->click();
+        respond();
         form->shanghaiToShenzhenButton()->click();
         form->amountBox()->setValue(0.01);
         form->sendButton()->click();
@@ -94,6 +106,60 @@ private slots:
         QVERIFY(fakeapi::requests().empty());
         form->clearButton()->click();
         QCOMPARE(form->amountBox()->value(), 0.0);
+    }
+
+    void transferWaitsForItsAnswer_data() {
+        QTest::addColumn<int>("error");
+        QTest::addColumn<bool>("byReturnReport");
+        QTest::newRow("accepted") << 0 << false;
+        QTest::newRow("refused") << 3001 << false;
+        QTest::newRow("only the return report came") << 0 << true;
+    }
+    void transferWaitsForItsAnswer() {
+        QFETCH(int, error);
+        QFETCH(bool, byReturnReport);
+        form->amountBox()->setValue(500);
+        QTest::mouseDClick(form->sendButton(), Qt::LeftButton);
+        QTest::mouseClick(form->sendButton(), Qt::LeftButton);
+        QCOMPARE(funds::requestsOf("reqBTFundTransfer").size(), size_t(1));
+        QVERIFY(!form->sendButton()->isEnabled());
+        if (byReturnReport) {
+            funds::fire([](const CMoruTraderSpi& spi) {
+                CMoruRtnBtCapTransferManagerField rtn{};
+                CMoruRspInfo ok = funds::rspInfo(0);
+                spi.onRtnBTFundTransfer(&rtn, &ok, 0, true);
+            });
+        } else {
+            respond(error);
+        }
+        QVERIFY(form->sendButton()->isEnabled());
+        form->sendButton()->click();
+        QCOMPARE(funds::requestsOf("reqBTFundTransfer").size(), size_t(2));
+    }
+
+    void transferButtonComesBackWithoutAnAnswer() {
+        AnswerLock* lock = form->sendLock();
+        QCOMPARE(lock->waitTimer()->interval(), 30000);
+        lock->waitTimer()->setInterval(10);
+        form->amountBox()->setValue(500);
+        form->sendButton()->click();
+        QVERIFY(!form->sendButton()->isEnabled());
+        QTRY_VERIFY_WITH_TIMEOUT(form->sendButton()->isEnabled(), 2000);
+        QVERIFY(CapturedLog::has(QtWarningMsg, "\"调拨应答超时\""));
+
+        // Refused at the check, at the confirmation or by the library: free at once.
+        form->amountBox()->setValue(0);
+        form->sendButton()->click();
+        QVERIFY(form->sendButton()->isEnabled());
+        form->amountBox()->setValue(500);
+        boxes->choice = 1;
+        form->sendButton()->click();
+        QVERIFY(form->sendButton()->isEnabled());
+        boxes->choice = 0;
+        fakeapi::scriptResult("reqBTFundTransfer", -1);
+        form->sendButton()->click();
+        QVERIFY(form->sendButton()->isEnabled());
+        QCOMPARE(funds::requestsOf("reqBTFundTransfer").size(), size_t(2));
     }
 
     void unsentTransferIsReported() {
