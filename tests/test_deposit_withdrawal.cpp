@@ -137,8 +137,7 @@ private slots:
             });
         };
         page->amountEdit()->setText("100");
-        QTest::mouseDClick(button, Qt::LeftButton);
-        QTest::mouseClick(button, Qt::LeftButton);
+        funds::doubleClick(button);
         QCOMPARE(funds::requestsOf(function).size(), size_t(1));
         QVERIFY(!button->isEnabled() && other->isEnabled());
         answer();

@@ -119,8 +119,7 @@ private slots:
         QFETCH(int, error);
         QFETCH(bool, byReturnReport);
         form->amountBox()->setValue(500);
-        QTest::mouseDClick(form->sendButton(), Qt::LeftButton);
-        QTest::mouseClick(form->sendButton(), Qt::LeftButton);
+        funds::doubleClick(form->sendButton());
         QCOMPARE(funds::requestsOf("reqBTFundTransfer").size(), size_t(1));
         QVERIFY(!form->sendButton()->isEnabled());
         if (byReturnReport) {
