@@ -2,7 +2,6 @@
 #include <QtTest>
 #include <memory>
 
-#include "basicControl/answer_lock.h"
 #include "basicControl/base_table_widget.h"
 #include "basicControl/my_double_spin_box.h"
 #include "basicControl/my_push_button.h"
@@ -133,31 +132,6 @@ private slots:
         }
         QVERIFY(form->sendButton()->isEnabled());
         form->sendButton()->click();
-        QCOMPARE(funds::requestsOf("reqBTFundTransfer").size(), size_t(2));
-    }
-
-    void transferButtonComesBackWithoutAnAnswer() {
-        AnswerLock* lock = form->sendLock();
-        QCOMPARE(lock->waitTimer()->interval(), 30000);
-        lock->waitTimer()->setInterval(10);
-        form->amountBox()->setValue(500);
-        form->sendButton()->click();
-        QVERIFY(!form->sendButton()->isEnabled());
-        QTRY_VERIFY_WITH_TIMEOUT(form->sendButton()->isEnabled(), 2000);
-        QVERIFY(CapturedLog::has(QtWarningMsg, "\"调拨应答超时\""));
-
-        // Refused at the check, at the confirmation or by the library: free at once.
-        form->amountBox()->setValue(0);
-        form->sendButton()->click();
-        QVERIFY(form->sendButton()->isEnabled());
-        form->amountBox()->setValue(500);
-        boxes->choice = 1;
-        form->sendButton()->click();
-        QVERIFY(form->sendButton()->isEnabled());
-        boxes->choice = 0;
-        fakeapi::scriptResult("reqBTFundTransfer", -1);
-        form->sendButton()->click();
-        QVERIFY(form->sendButton()->isEnabled());
         QCOMPARE(funds::requestsOf("reqBTFundTransfer").size(), size_t(2));
     }
 
