@@ -63,6 +63,14 @@ inline void fire(const std::function<void(const CMoruTraderSpi&)>& call) {
     QCoreApplication::processEvents();
 }
 
+// The events of a double click as the window system delivers them: a click, then a second press
+// that comes as a double click, and its release.
+inline void doubleClick(QWidget* widget) {
+    QTest::mouseClick(widget, Qt::LeftButton);
+    QTest::mouseDClick(widget, Qt::LeftButton);
+    QTest::mouseRelease(widget, Qt::LeftButton);
+}
+
 inline QStringList repeated(int count, const QString& text) {
     QStringList out;
     for (int i = 0; i < count; ++i) out << text;

@@ -24,11 +24,11 @@ QStringList texts(const QList<MyLabel*>& labels) {
     return out;
 }
 
-void answerFunds(const Image& image) {
+void answerFunds(const Image& image, int error = 0, const char* text = "") {
     funds::fire([&](const CMoruTraderSpi& spi) {
         auto record = image.as<CMoruRspQryStockClientAccountField>();
-        CMoruRspInfo ok = funds::rspInfo(0);
-        spi.onRspQryFund(&record, &ok, 1, true);
+        CMoruRspInfo info = funds::rspInfo(error, text);
+        spi.onRspQryFund(&record, &info, 1, true);
     });
 }
 }  // namespace
@@ -96,14 +96,67 @@ private slots:
         QTest::keyClicks(dialog.newPasswordEdit(), "aB3$%xyz9Qw");
         QCOMPARE(dialog.newPasswordEdit()->text(), QStringLiteral("aB3$%xyz9Q"));
         QCOMPARE(dialog.newPasswordEdit()->echoMode(), QLineEdit::Password);
-        // Fewer than ten characters that take more than the field's ten bytes would reach the counter cut.
-        dialog.newPasswordEdit()->setText(QStringLiteral("密码密码ab"));
-        dialog.confirmButton()->click();
-        QCOMPARE(boxes->shown,
-                 QStringList({"warning|错误|老密码不能为空！", "warning|错误|新密码不能为空！",
-                              "information|信息|新密码和老密码一致,重新输入", "warning|错误|新密码过长！"}));
+        QCOMPARE(boxes->shown, QStringList({"warning|错误|老密码不能为空！", "warning|错误|新密码不能为空！",
+                                            "information|信息|新密码和老密码一致,重新输入"}));
         QVERIFY(dialog.isVisible());
         QVERIFY(fakeapi::requests().empty());
+    }
+
+    void refusedFundQueryKeepsTheLastFigures() {
+        PersonalInfDialog dialog;
+        answerFunds(Image(224).put(40, 1e6).put(88, 2.5));
+        const QStringList figures = texts(dialog.valueLabels());
+        QCOMPARE(figures.mid(0, 2), QStringList({"1000000.000", "2.500"}));
+        // A refusal brings a zeroed record that is nobody's figures.
+        answerFunds(Image(224), 3002, "资金账户不存在");
+        QCOMPARE(texts(dialog.valueLabels()), figures);
+        QCOMPARE(boxes->shown, QStringList("warning|错误|[3002]资金账户不存在"));
+        QVERIFY(CapturedLog::has(QtWarningMsg, "\"资金查询失败[3002]资金账户不存在\""));
+        answerFunds(Image(224).put(88, 7.0));
+        QCOMPARE(texts(dialog.valueLabels()).at(1), QStringLiteral("7.000"));
+    }
+
+    void passwordsHoldOnlyWhatTheLoginCanSend_data() {
+        QTest::addColumn<QString>("oldPassword");
+        QTest::addColumn<QString>("newPassword");
+        QTest::addColumn<QString>("refusal");  // empty: sent
+        const QString oldRefused = "老密码只能包含英文字母、数字和英文符号！";
+        const QString newRefused = "新密码只能包含英文字母、数字和英文符号！";
+        QTest::newRow("umlaut") << "123456" << QString::fromUtf8("pässw0rd") << newRefused;
+        QTest::newRow("chinese") << "123456" << QString::fromUtf8("密码密码ab") << newRefused;
+        QTest::newRow("full-width sign") << "123456" << QString::fromUtf8("abc！") << newRefused;
+        QTest::newRow("tab") << "123456"
+                             << "ab\tcd" << newRefused;
+        QTest::newRow("old one unsendable") << QString::fromUtf8("pässw0rd") << "123456" << oldRefused;
+        QTest::newRow("signs and a blank") << "123456"
+                                           << " ~!@#$%^&*"
+                                           << "";
+        QTest::newRow("letters and digits") << "a1B2c3"
+                                            << "Zz09"
+                                            << "";
+    }
+    void passwordsHoldOnlyWhatTheLoginCanSend() {
+        QFETCH(QString, oldPassword);
+        QFETCH(QString, newPassword);
+        QFETCH(QString, refusal);
+        UpdatePwdDialog dialog;
+        dialog.show();
+        dialog.oldPasswordEdit()->setText(oldPassword);
+        dialog.newPasswordEdit()->setText(newPassword);
+        dialog.confirmButton()->click();
+        const auto sent = funds::requestsOf("reqUpdatePwd");
+        if (!refusal.isEmpty()) {
+            QCOMPARE(boxes->shown, QStringList("warning|错误|" + refusal));
+            QVERIFY(sent.empty() && dialog.isVisible());
+            return;
+        }
+        // What is set is byte for byte what the login page sends.
+        QCOMPARE(sent.size(), size_t(1));
+        QVERIFY(sent[0].bytes == Image(99)
+                                     .text(0, "10880003")
+                                     .text(15, newPassword.toLatin1().toStdString())
+                                     .text(25, oldPassword.toLatin1().toStdString())
+                                     .bytes());
     }
 
     void everyConfirmationEndsWithTheDialogClosedAndEmpty() {

@@ -332,6 +332,8 @@ private slots:
                        "onRspTenderOfferOrder", 15);
         checkForwarded(&SignalInterface::signal_rspWarrantExerciseOrder,
                        &CMoruTraderSpi::onRspWarrantExerciseOrder, "onRspWarrantExerciseOrder", 16);
+        checkForwarded(&SignalInterface::signal_personalInfo, &CMoruTraderSpi::onRspQryFund, "onRspQryFund",
+                       17);
     }
 
     void fundRecordAndNullRecords() {
@@ -339,7 +341,10 @@ private slots:
         QList<CMoruRspQryOrderField> orders;
         QList<CMoruRspInfo> infos;
         connect(hub(), &SignalInterface::signal_personalInfo, this,
-                [&](const CMoruRspQryStockClientAccountField& rec) { funds << rec; });
+                [&](const CMoruRspQryStockClientAccountField& rec, const CMoruRspInfo& info, int, bool) {
+                    funds << rec;
+                    infos << info;
+                });
         connect(hub(), &SignalInterface::signal_rspQryOrder, this,
                 [&](const CMoruRspQryOrderField& rec, const CMoruRspInfo& info, int, bool) {
                     orders << rec;
@@ -355,7 +360,8 @@ private slots:
         QTRY_COMPARE(funds.size() + orders.size(), 2);
         QVERIFY(sameBytes(funds[0], sent));
         QVERIFY(sameBytes(orders[0], CMoruRspQryOrderField{}));
-        QCOMPARE(infos[0].ErrorID, 0);
+        QCOMPARE(infos.size(), 2);
+        QVERIFY(infos[0].ErrorID == 0 && infos[1].ErrorID == 0);
         disconnect(hub(), nullptr, this, nullptr);
     }
 

@@ -2,6 +2,7 @@
 #include <QtTest>
 #include <memory>
 
+#include "basicControl/answer_lock.h"
 #include "basicControl/base_table_widget.h"
 #include "basicControl/my_line_edit.h"
 #include "basicControl/my_push_button.h"
@@ -9,6 +10,7 @@
 #include "funds_support.h"
 #include "user/queryWindow/depositandwithdrawal_dialog.h"
 #include "user/queryWindow/depositandwithdrawal_widget.h"
+#include "utils/number_input.h"
 
 using funds::Image;
 
@@ -77,6 +79,9 @@ private slots:
         QCOMPARE(in[0].requestId, 7);
         QCOMPARE(out[0].requestId, 8);
 
+        page->slot_rspInFund({}, funds::rspInfo(0), 7, true);
+        page->slot_rspOutFund({}, funds::rspInfo(0), 8, true);
+        boxes->shown.clear();
         fakeapi::scriptResult("reqInFund", -1);
         fakeapi::scriptResult("reqOutFund", 3);
         QTest::mouseClick(page->depositButton(), Qt::LeftButton);
@@ -84,6 +89,72 @@ private slots:
         QCOMPARE(boxes->shown, funds::repeated(2, "warning|错误|请求失败"));
         QVERIFY(CapturedLog::has(QtWarningMsg, "入金请求失败") &&
                 CapturedLog::has(QtWarningMsg, "出金请求失败"));
+    }
+
+    void amountsAreReadWhole_data() {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<bool>("sent");
+        QTest::newRow("one cent") << "0.01" << true;
+        QTest::newRow("largest amount") << "999999999999.99" << true;
+        QTest::newRow("a cent too much") << "1000000000000" << false;
+        QTest::newRow("past a double") << QString("1") + QString(400, '0') << false;
+        QTest::newRow("past two decimals in a double") << "100000000000000000" << false;
+    }
+    void amountsAreReadWhole() {
+        QFETCH(QString, text);
+        QFETCH(bool, sent);
+        QCOMPARE(NumberInput::amountFromText(text).has_value(), sent);
+        page->amountEdit()->setText(text);
+        QCOMPARE(page->amountEdit()->text(), text);  // the validator lets each of them in
+        page->withdrawButton()->click();
+        const auto out = funds::requestsOf("reqOutFund");
+        if (sent) {
+            QCOMPARE(out.size(), size_t(1));
+            QVERIFY(out[0].bytes == Image(134).text(4, "10880001").put(30, text.toDouble()).bytes());
+            QVERIFY(boxes->shown.isEmpty());
+        } else {
+            QVERIFY(out.empty());
+            QCOMPARE(boxes->shown, QStringList("warning|提示|请输入正确的金额"));
+            QVERIFY(page->withdrawButton()->isEnabled());
+        }
+    }
+
+    void aMoneyButtonWaitsForItsAnswer_data() {
+        QTest::addColumn<bool>("deposit");
+        QTest::newRow("入金") << true;
+        QTest::newRow("出金") << false;
+    }
+    void aMoneyButtonWaitsForItsAnswer() {
+        QFETCH(bool, deposit);
+        MyPushButton* button = deposit ? page->depositButton() : page->withdrawButton();
+        MyPushButton* other = deposit ? page->withdrawButton() : page->depositButton();
+        const char* function = deposit ? "reqInFund" : "reqOutFund";
+        auto answer = [&] {
+            funds::fire([&](const CMoruTraderSpi& spi) {
+                CMoruRspCapTransferField rsp{};
+                CMoruRspInfo ok = funds::rspInfo(0);
+                (deposit ? spi.onRspInFund : spi.onRspOutFund)(&rsp, &ok, 0, true);
+            });
+        };
+        page->amountEdit()->setText("100");
+        funds::doubleClick(button);
+        QCOMPARE(funds::requestsOf(function).size(), size_t(1));
+        QVERIFY(!button->isEnabled() && other->isEnabled());
+        answer();
+        QVERIFY(button->isEnabled());
+        QTest::mouseClick(button, Qt::LeftButton);
+        QCOMPARE(funds::requestsOf(function).size(), size_t(2));
+
+        // A counter that never answers frees the button after the wait.
+        answer();
+        AnswerLock* lock = deposit ? page->depositLock() : page->withdrawLock();
+        QCOMPARE(lock->waitTimer()->interval(), 30000);
+        lock->waitTimer()->setInterval(10);
+        QTest::mouseClick(button, Qt::LeftButton);
+        QVERIFY(!button->isEnabled());
+        QTRY_VERIFY_WITH_TIMEOUT(button->isEnabled(), 2000);
+        QVERIFY(CapturedLog::has(QtWarningMsg, QString("\"%1应答超时\"").arg(button->text())));
+        QCOMPARE(funds::requestsOf(function).size(), size_t(3));
     }
 
     void answersAreReportedAndChangeNothingElse() {

@@ -27,6 +27,15 @@ CMoruRspQryBTCapTransferManagerField record(double amount, char direction, const
         .as<CMoruRspQryBTCapTransferManagerField>();
 }
 
+// The counter's first answer to a transfer: accepted, or refused with `error`.
+void respond(int error = 0) {
+    funds::fire([&](const CMoruTraderSpi& spi) {
+        CMoruRspBTCapTransferManagerField rsp{};
+        CMoruRspInfo info = funds::rspInfo(error, "可取资金不足");
+        spi.onRspBTFundTransfer(&rsp, &info, 0, true);
+    });
+}
+
 void answer(QList<CMoruRspQryBTCapTransferManagerField> records, CMoruRspInfo info, bool endsAnswer = true) {
     funds::fire([&](const CMoruTraderSpi& spi) {
         for (int i = 0; i < records.size(); ++i)
@@ -57,8 +66,10 @@ private slots:
         requestIdCounter = 11;
         form->amountBox()->setValue(1000.25);
         form->sendButton()->click();
+        respond();
         form->shenzhenToShanghaiButton()->click();
         form->sendButton()->click();
+        respond();
         form->shanghaiToShenzhenButton()->click();
         form->amountBox()->setValue(0.01);
         form->sendButton()->click();
@@ -94,6 +105,34 @@ private slots:
         QVERIFY(fakeapi::requests().empty());
         form->clearButton()->click();
         QCOMPARE(form->amountBox()->value(), 0.0);
+    }
+
+    void transferWaitsForItsAnswer_data() {
+        QTest::addColumn<int>("error");
+        QTest::addColumn<bool>("byReturnReport");
+        QTest::newRow("accepted") << 0 << false;
+        QTest::newRow("refused") << 3001 << false;
+        QTest::newRow("only the return report came") << 0 << true;
+    }
+    void transferWaitsForItsAnswer() {
+        QFETCH(int, error);
+        QFETCH(bool, byReturnReport);
+        form->amountBox()->setValue(500);
+        funds::doubleClick(form->sendButton());
+        QCOMPARE(funds::requestsOf("reqBTFundTransfer").size(), size_t(1));
+        QVERIFY(!form->sendButton()->isEnabled());
+        if (byReturnReport) {
+            funds::fire([](const CMoruTraderSpi& spi) {
+                CMoruRtnBtCapTransferManagerField rtn{};
+                CMoruRspInfo ok = funds::rspInfo(0);
+                spi.onRtnBTFundTransfer(&rtn, &ok, 0, true);
+            });
+        } else {
+            respond(error);
+        }
+        QVERIFY(form->sendButton()->isEnabled());
+        form->sendButton()->click();
+        QCOMPARE(funds::requestsOf("reqBTFundTransfer").size(), size_t(2));
     }
 
     void unsentTransferIsReported() {

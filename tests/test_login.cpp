@@ -64,7 +64,7 @@ private slots:
         w.slotLoginClick();
         expectLastBox(DialogSeam::Kind::Warning, "错误", "密码不能为空！");
 
-        w.passwordEdit()->setText("pa$$ w0rd");  // any character is allowed here
+        w.passwordEdit()->setText("pa$$ w0rd");  // letters, digits, signs and blanks are allowed
         QCOMPARE(w.passwordEdit()->text(), QStringLiteral("pa$$ w0rd"));
         ReadApiConfig::instance()->setFilePath(m_dir.filePath("missing.txt"));
         w.slotLoginClick();
@@ -82,6 +82,34 @@ private slots:
         QVERIFY(!fakeapi::entryExists(0));
         QVERIFY(w.loginButton()->isEnabled());
         QVERIFY(!w.loginTimer()->isActive());
+    }
+
+    void passwordsAreSentAsTheyAreSet_data() {
+        QTest::addColumn<QString>("password");
+        QTest::addColumn<bool>("sent");
+        QTest::newRow("umlaut") << QString::fromUtf8("pässw0rd") << false;
+        QTest::newRow("chinese") << QString::fromUtf8("密码123") << false;
+        QTest::newRow("full-width digit") << QString::fromUtf8("12345６") << false;
+        QTest::newRow("newline") << "1234\n56" << false;
+        QTest::newRow("signs and a blank") << "pa$$ w0rd~" << true;
+    }
+    void passwordsAreSentAsTheyAreSet() {
+        QFETCH(QString, password);
+        QFETCH(bool, sent);
+        LoginWidget w;
+        fillForm(w, 0);
+        w.passwordEdit()->setText(password);
+        w.slotLoginClick();
+        if (!sent) {
+            expectLastBox(DialogSeam::Kind::Warning, "错误", "密码只能包含英文字母、数字和英文符号！");
+            QCOMPARE(m_boxes.size(), 1);
+            QVERIFY(w.loginButton()->isEnabled());
+            return;
+        }
+        // The same bytes the password change writes.
+        QTRY_COMPARE(int(fakeapi::logins().size()), 1);
+        QCOMPARE(QByteArray::fromStdString(fakeapi::logins().front().password), password.toUtf8());
+        QVERIFY(m_boxes.isEmpty());
     }
 
     void aLetterNodeCountsAsNodeZero() {

@@ -2,6 +2,7 @@
 #include <QtTest>
 #include <array>
 #include <cstring>
+#include <limits>
 
 #include "basicControl/my_combo_box.h"
 #include "basicControl/my_double_spin_box.h"
@@ -12,6 +13,7 @@
 #include "constants.h"
 #include "fake_tradeapi/fake_tradeapi.h"
 #include "user/orderWindow/exercise_of_warrants_widget.h"
+#include "user/orderWindow/order_checks.h"
 #include "user/orderWindow/order_widget.h"
 #include "user/orderWindow/tender_offer_widget.h"
 #include "utils/api_client_utils.h"
@@ -252,6 +254,36 @@ private slots:
         QVERIFY(fakeapi::requests().empty());
         QCOMPARE(requestIdCounter.load(), 7);
         currentMarket = '0';
+    }
+
+    void pricesThatAreNoNumberAreRefused_data() {
+        QTest::addColumn<char>("market");
+        QTest::addColumn<QString>("type");
+        QTest::addColumn<char>("side");
+        QTest::addColumn<double>("price");
+        const double nan = std::numeric_limits<double>::quiet_NaN();
+        const double inf = std::numeric_limits<double>::infinity();
+        QTest::newRow("SH limit buy, NaN") << '1' << "限价" << '1' << nan;
+        QTest::newRow("SH limit sell, inf") << '1' << "限价" << '2' << inf;
+        QTest::newRow("SZ own best, NaN") << '2' << "本方最优" << '1' << nan;
+        QTest::newRow("SH subscribe, -inf") << '1' << "限价" << '3' << -inf;
+        QTest::newRow("no market, NaN") << '0' << "限价" << '1' << nan;
+    }
+    void pricesThatAreNoNumberAreRefused() {
+        QFETCH(char, market);
+        QFETCH(QString, type);
+        QFETCH(char, side);
+        QFETCH(double, price);
+        OrderEntry entry;
+        entry.code = "600000";
+        entry.typeText = type;
+        entry.side = side;
+        entry.price = price;
+        entry.quantity = 100;
+        QCOMPARE(checkOrderEntry(entry, priceTypesFor(market), market), QStringLiteral("填写正确的价格!"));
+        QCOMPARE(checkWarrantExercise("031001", price, 1000), QStringLiteral("填写正确的价格!"));
+        entry.price = 12.34;  // the same entry with a price goes on
+        QCOMPARE(checkOrderEntry(entry, priceTypesFor(market), market), QString());
     }
 
     void insertRecordByteForByte_data() {

@@ -1,6 +1,7 @@
 #include <QTabWidget>
 #include <QTemporaryDir>
 #include <QtTest>
+#include <limits>
 #include <memory>
 
 #include "basicControl/my_click_label.h"
@@ -162,6 +163,37 @@ private slots:
         QCOMPARE(form->priceEdit()->value(), 10.8);
         QTest::mouseClick(panel->lastCell(), Qt::LeftButton);
         QCOMPARE(form->priceEdit()->value(), 0.0);
+    }
+
+    void clickedPricesTheBoxCannotHoldAreRefused_data() {
+        QTest::addColumn<double>("quoted");
+        QTest::newRow("NaN") << std::numeric_limits<double>::quiet_NaN();
+        QTest::newRow("inf") << std::numeric_limits<double>::infinity();
+        QTest::newRow("-inf") << -std::numeric_limits<double>::infinity();
+        QTest::newRow("above the box") << 3e9;
+        QTest::newRow("below 0") << -1.5;
+    }
+    void clickedPricesTheBoxCannotHoldAreRefused() {
+        QFETCH(double, quoted);
+        ClientSecurityMarketDataLevel1 book = fullBook();
+        book.AskPrice1 = quoted;
+        const QByteArray frame = quoteFrame(book);
+        m_client->ingest(frame.constData(), frame.size());
+        OrderWindow window;
+        window.initDataClass(m_client.get());
+        QStringList shown;
+        DialogSeam::setBoxHandler([&](const DialogSeam::Box& box) {
+            shown << box.title + "|" + box.text;
+            return QMessageBox::Ok;
+        });
+        window.show();
+        QTest::keyClicks(window.orderWidget()->codeEdit(), "600000");
+        LevelWidget* panel = window.levelWidget();
+        panel->slot_releaseData();
+        QTest::mouseClick(panel->bidPriceCell(1), Qt::LeftButton);
+        QTest::mouseClick(panel->askPriceCell(1), Qt::LeftButton);
+        QCOMPARE(window.orderWidget()->priceEdit()->value(), 12.34);
+        QCOMPARE(shown, QStringList("错误|填写正确的价格!"));
     }
 
     void priceCellStylesFollowTheMouse() {

@@ -64,7 +64,7 @@ void TestStartupTypes::everyHubSignalCrossesThreadsAfterStartUp() {
         const CMoruRspInfo info{};
         emit hub->signal_rspSuccessLogin();
         emit hub->signal_rspErrorLogin(info);
-        emit hub->signal_personalInfo(CMoruRspQryStockClientAccountField{});
+        emit hub->signal_personalInfo(CMoruRspQryStockClientAccountField{}, info, 1, true);
         emit hub->signal_rspQryPosition(CMoruRspQryStockPositionField{}, info, 1, true);
         emit hub->signal_rspQryTrade(CMoruRspQryTradeField{}, info, 1, true);
         emit hub->signal_rspQryOrder(CMoruRspQryOrderField{}, info, 1, true);

@@ -18,6 +18,7 @@
 #include "utils/api_state.h"
 #include "utils/dialog_seam.h"
 #include "utils/error_msg.h"
+#include "utils/password_rule.h"
 #include "utils/read_api_config.h"
 #include "utils/signal_interface.h"
 
@@ -89,7 +90,7 @@ void LoginWidget::buildForm() {
 
     m_accountEdit->setMaxLength(15);
     m_nodeEdit->setMaxLength(1);
-    // Passwords may hold any character.
+    // Checked at the click, with a box that says what is allowed.
     m_passwordEdit->setValidator(nullptr);
     m_passwordEdit->setEchoMode(QLineEdit::Password);
     m_passwordEdit->setMaxLength(10);
@@ -169,6 +170,10 @@ bool LoginWidget::checkInput() {
     }
     if (m_passwordEdit->text().isEmpty()) {
         DialogSeam::warning(error, QStringLiteral("密码不能为空！"));
+        return false;
+    }
+    if (!isSendablePassword(m_passwordEdit->text())) {
+        DialogSeam::warning(error, QStringLiteral("密码只能包含英文字母、数字和英文符号！"));
         return false;
     }
     ReadApiConfig* config = ReadApiConfig::instance();

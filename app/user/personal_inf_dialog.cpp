@@ -10,6 +10,8 @@
 #include "moru_securities_api.h"
 #include "user/account_records.h"
 #include "utils/api_state.h"
+#include "utils/dialog_seam.h"
+#include "utils/rsp_error_text.h"
 #include "utils/signal_interface.h"
 
 PersonalInfDialog::PersonalInfDialog(QWidget* parent)
@@ -54,7 +56,14 @@ void PersonalInfDialog::slot_unlockRefresh() {
     mRefreshButton->setEnabled(true);
 }
 
-void PersonalInfDialog::slot_personalInfo(const CMoruRspQryStockClientAccountField& msg) {
+void PersonalInfDialog::slot_personalInfo(const CMoruRspQryStockClientAccountField& msg,
+                                          const CMoruRspInfo& pRspInfo, int, bool) {
+    if (pRspInfo.ErrorID != 0) {
+        const QString text = rspErrorText(pRspInfo);
+        qWarning() << QStringLiteral("资金查询失败%1").arg(text);
+        DialogSeam::warningFor(this, QStringLiteral("错误"), text);
+        return;
+    }
     const QStringList texts = AccountRecords::figureTexts(msg);
     for (int i = 0; i < mValues.size() && i < texts.size(); ++i) mValues.at(i)->setText(texts.at(i));
 }

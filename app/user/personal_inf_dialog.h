@@ -25,7 +25,9 @@ public:
 
 public slots:
     void slot_refresh();
-    void slot_personalInfo(const CMoruRspQryStockClientAccountField& msg);
+    // A refused query keeps the last figures and says why.
+    void slot_personalInfo(const CMoruRspQryStockClientAccountField& msg, const CMoruRspInfo& pRspInfo,
+                           int nRequestID, bool bIsLast);
     // What the one-second lock's timer calls.
     void slot_unlockRefresh();
 

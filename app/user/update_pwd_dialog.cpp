@@ -12,6 +12,7 @@
 #include "utils/api_state.h"
 #include "utils/dialog_seam.h"
 #include "utils/error_msg.h"
+#include "utils/password_rule.h"
 #include "utils/record_text.h"
 #include "utils/signal_interface.h"
 
@@ -36,7 +37,7 @@ UpdatePwdDialog::UpdatePwdDialog(QWidget* parent)
     mNewEdit->setPlaceholderText(tr("新密码"));
     for (MyLineEdit* edit : {mOldEdit, mNewEdit}) {
         edit->setFixedWidth(158);
-        edit->setValidator(nullptr);  // any character may be part of a password
+        edit->setValidator(nullptr);  // checked at the click, with a box that says what is allowed
         edit->setEchoMode(QLineEdit::Password);
         edit->setMaxLength(MAX_PASSWORD_LENGTH);
     }
@@ -83,6 +84,15 @@ bool UpdatePwdDialog::rejectInputs() {
     }
     if (mNewPassword.isEmpty()) {
         DialogSeam::warning(tr("错误"), tr("新密码不能为空！"));
+        return true;
+    }
+    // A password the login page could not send back as set would lock the account out.
+    if (!isSendablePassword(mOldPassword)) {
+        DialogSeam::warning(tr("错误"), tr("老密码只能包含英文字母、数字和英文符号！"));
+        return true;
+    }
+    if (!isSendablePassword(mNewPassword)) {
+        DialogSeam::warning(tr("错误"), tr("新密码只能包含英文字母、数字和英文符号！"));
         return true;
     }
     if (mOldPassword == mNewPassword) {

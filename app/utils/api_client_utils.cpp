@@ -283,9 +283,10 @@ void ApiClientUtils::onRspQryInOutFundRecord(CMoruRspQryCapTransferRecordField* 
     emitRsp(&SignalInterface::signal_rspQryInOutFundRecord, pRspField, pRspInfo, nRequestID, bIsLast);
 }
 
-void ApiClientUtils::onRspQryFund(CMoruRspQryStockClientAccountField* pRspField, CMoruRspInfo*, int, bool) {
+void ApiClientUtils::onRspQryFund(CMoruRspQryStockClientAccountField* pRspField, CMoruRspInfo* pRspInfo,
+                                  int nRequestID, bool bIsLast) {
     qInfo() << "onRspQryFund";
-    if (SignalInterface* hub = SignalInterface::instance()) emit hub->signal_personalInfo(orZero(pRspField));
+    emitRsp(&SignalInterface::signal_personalInfo, pRspField, pRspInfo, nRequestID, bIsLast);
 }
 
 void ApiClientUtils::onRspQryPosition(CMoruRspQryStockPositionField* pRspField, CMoruRspInfo* pRspInfo,

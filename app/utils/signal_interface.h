@@ -45,7 +45,9 @@ public:
 signals:
     void signal_rspSuccessLogin();
     void signal_rspErrorLogin(const CMoruRspInfo& pRspInfo);
-    void signal_personalInfo(const CMoruRspQryStockClientAccountField& msg);
+    // With its response info: a refused query comes with a zeroed record that is no account's figures.
+    void signal_personalInfo(const CMoruRspQryStockClientAccountField& msg, const CMoruRspInfo& pRspInfo,
+                             int nRequestID, bool bIsLast);
     void signal_rspQryPosition(const CMoruRspQryStockPositionField& pRspField, const CMoruRspInfo& pRspInfo,
                                int nRequestID, bool bIsLast);
     void signal_rspQryTrade(const CMoruRspQryTradeField& pRspField, const CMoruRspInfo& pRspInfo,

@@ -1,5 +1,7 @@
 #include "user/orderWindow/order_checks.h"
 
+#include <cmath>
+
 #include "constants.h"
 
 namespace {
@@ -35,6 +37,8 @@ QString checkOrderEntry(const OrderEntry& entry, const QMap<QString, int>& price
         market == '1' || (market == '2' && priceTypes.value(entry.typeText) == kLimitType);
     if (priceChecked && entry.price == 0 && (entry.side == '1' || entry.side == '2'))
         return QStringLiteral("填写正确的价格!");
+    // Whatever the type and side, a price that is no number is never sent.
+    if (!std::isfinite(entry.price)) return QStringLiteral("填写正确的价格!");
     if (entry.quantity == 0) return QStringLiteral("填写正确的数量!");
     return QString();
 }
@@ -50,7 +54,7 @@ QString checkTenderOffer(const QString& code, int quantity, const QString& offer
 QString checkWarrantExercise(const QString& code, double price, int quantity) {
     if (code.isEmpty()) return QStringLiteral("证券代码不能为空!");
     if (code.size() < kCodeLength) return QStringLiteral("证券代码错误!");
-    if (price == 0) return QStringLiteral("填写正确的价格!");
+    if (price == 0 || !std::isfinite(price)) return QStringLiteral("填写正确的价格!");
     if (quantity == 0) return QStringLiteral("填写正确的手数!");
     return QString();
 }

@@ -21,6 +21,7 @@
 #include "user/queryWindow/stockQuotes/quotes_tcp_client.h"
 #include "utils/api_state.h"
 #include "utils/dialog_seam.h"
+#include "utils/number_input.h"
 
 namespace {
 enum SideId { BuyId = 0, SellId = 1, PurchaseId = 2, RedeemId = 3 };
@@ -182,9 +183,13 @@ void OrderWidget::slotChangeName(QString code) {
 
 void OrderWidget::slotChangePrice(QString price) {
     if (price.isEmpty() || price == QLatin1String("-")) return;
-    bool ok = false;
-    const double value = price.toDouble(&ok);
-    if (ok) mPriceEdit->setValue(value);
+    // The box would clamp a price it cannot hold ("inf", "nan") to its maximum.
+    const std::optional<double> value = NumberInput::priceFromText(price, mPriceEdit->maximum());
+    if (!value) {
+        DialogSeam::warning(QStringLiteral("错误"), QStringLiteral("填写正确的价格!"));
+        return;
+    }
+    mPriceEdit->setValue(*value);
 }
 
 void OrderWidget::slotClicketOrder(QString code) {

@@ -5,6 +5,7 @@
 #include <QHBoxLayout>
 #include <QTimer>
 
+#include "basicControl/answer_lock.h"
 #include "basicControl/base_table_widget.h"
 #include "basicControl/my_line_edit.h"
 #include "basicControl/my_push_button.h"
@@ -13,6 +14,7 @@
 #include "utils/api_state.h"
 #include "utils/dialog_seam.h"
 #include "utils/error_msg.h"
+#include "utils/number_input.h"
 #include "utils/rsp_error_text.h"
 #include "utils/signal_interface.h"
 
@@ -23,7 +25,9 @@ DepositAndWithdrawalWidget::DepositAndWithdrawalWidget(QWidget* parent)
       mDepositButton(new MyPushButton(QStringLiteral("入金"), this)),
       mClearButton(new MyPushButton(QStringLiteral("清空"), this)),
       mRefreshButton(new MyPushButton(QStringLiteral("刷新"), this)),
-      mRefreshLock(new QTimer(this)) {
+      mRefreshLock(new QTimer(this)),
+      mWithdrawLock(new AnswerLock(mWithdrawButton, QStringLiteral("出金"), this)),
+      mDepositLock(new AnswerLock(mDepositButton, QStringLiteral("入金"), this)) {
     mAmountEdit->setPlaceholderText(tr("金额"));
     // Two decimals, no range; read back with the C locale, so it also checks with the C locale.
     auto* validator = new QDoubleValidator(mAmountEdit);
@@ -57,30 +61,37 @@ DepositAndWithdrawalWidget::DepositAndWithdrawalWidget(QWidget* parent)
 }
 
 std::pair<bool, CMoruReqCapTransferField> DepositAndWithdrawalWidget::checkValue() {
-    const double amount = mAmountEdit->text().toDouble();  // 0 when empty or not a number
-    if (amount <= 0) {
+    const QString text = mAmountEdit->text();
+    const std::optional<double> amount = NumberInput::amountFromText(text);
+    if (!amount) {
         DialogSeam::warning(QStringLiteral("提示"), QStringLiteral("请输入正确的金额"));
-        qWarning() << "input error money double is :" << amount;
+        qWarning() << "input error money double is :" << text.toDouble();  // 0 when empty or not a number
         return {false, InOutFundRecords::transferRequest(QString(), 0)};
     }
-    return {true, InOutFundRecords::transferRequest(currentAccount, amount)};
+    return {true, InOutFundRecords::transferRequest(currentAccount, *amount)};
 }
 
-void DepositAndWithdrawalWidget::sendFundRequest(FundRequest request, const char* failureLog) {
+void DepositAndWithdrawalWidget::sendFundRequest(FundRequest request, const char* failureLog,
+                                                 AnswerLock* lock) {
+    lock->hold();
     const std::pair<bool, CMoruReqCapTransferField> checked = checkValue();
-    if (!checked.first) return;
+    if (!checked.first) {
+        lock->release();
+        return;
+    }
     if (request(&checked.second, takeRequestId(), entryNo) != 0) {
+        lock->release();
         qWarning() << failureLog;
         DialogSeam::warning(QStringLiteral("错误"), QStringLiteral("请求失败"));
     }
 }
 
 void DepositAndWithdrawalWidget::slot_saveMoney() {
-    sendFundRequest(&reqInFund, "入金请求失败");
+    sendFundRequest(&reqInFund, "入金请求失败", mDepositLock);
 }
 
 void DepositAndWithdrawalWidget::slot_withdrawMoney() {
-    sendFundRequest(&reqOutFund, "出金请求失败");
+    sendFundRequest(&reqOutFund, "出金请求失败", mWithdrawLock);
 }
 
 void DepositAndWithdrawalWidget::showFundAnswer(const CMoruRspInfo& info, const QString& failure,
@@ -97,11 +108,13 @@ void DepositAndWithdrawalWidget::showFundAnswer(const CMoruRspInfo& info, const 
 
 void DepositAndWithdrawalWidget::slot_rspInFund(const CMoruRspCapTransferField&, const CMoruRspInfo& pRspInfo,
                                                 int, bool) {
+    mDepositLock->release();
     showFundAnswer(pRspInfo, QStringLiteral("调入资金失败[%0]%1"), QStringLiteral("调入资金成功"));
 }
 
 void DepositAndWithdrawalWidget::slot_rspOutFund(const CMoruRspCapTransferField&,
                                                  const CMoruRspInfo& pRspInfo, int, bool) {
+    mWithdrawLock->release();
     showFundAnswer(pRspInfo, QStringLiteral("调出资金失败[%0]%1"), QStringLiteral("调出资金成功"));
 }
 

@@ -5,6 +5,7 @@
 #include "moru_api_types.h"
 #include "user/queryWindow/query_window.h"
 
+class AnswerLock;
 class MyLineEdit;
 class MyPushButton;
 class QTimer;
@@ -17,7 +18,7 @@ public:
 
     explicit DepositAndWithdrawalWidget(QWidget* parent = nullptr);
 
-    // The request for the amount typed; false (after telling the user) when it is not above 0.
+    // The request for the amount typed; false (after telling the user) when it is not a sendable amount.
     std::pair<bool, CMoruReqCapTransferField> checkValue();
 
     MyLineEdit* amountEdit() const { return mAmountEdit; }
@@ -27,6 +28,9 @@ public:
     MyPushButton* refreshButton() const { return mRefreshButton; }
     QTimer* refreshLockTimer() const { return mRefreshLock; }
     int rowCount() const { return mRowCount; }
+    // Each money button stays disabled from its click until its answer comes.
+    AnswerLock* withdrawLock() const { return mWithdrawLock; }
+    AnswerLock* depositLock() const { return mDepositLock; }
 
 public slots:
     void slot_clicked();
@@ -44,7 +48,7 @@ public slots:
 
 private:
     using FundRequest = int (*)(const CMoruReqCapTransferField*, int, int);
-    void sendFundRequest(FundRequest request, const char* failureLog);
+    void sendFundRequest(FundRequest request, const char* failureLog, AnswerLock* lock);
     static void showFundAnswer(const CMoruRspInfo& info, const QString& failure, const QString& success);
 
     MyLineEdit* mAmountEdit;
@@ -54,4 +58,6 @@ private:
     MyPushButton* mRefreshButton;
     QTimer* mRefreshLock;
     int mRowCount = 0;
+    AnswerLock* mWithdrawLock;
+    AnswerLock* mDepositLock;
 };

@@ -5,6 +5,7 @@
 #include <QRadioButton>
 #include <QVBoxLayout>
 
+#include "basicControl/answer_lock.h"
 #include "basicControl/my_double_spin_box.h"
 #include "basicControl/my_label.h"
 #include "basicControl/my_push_button.h"
@@ -13,6 +14,7 @@
 #include "utils/api_state.h"
 #include "utils/dialog_seam.h"
 #include "utils/error_msg.h"
+#include "utils/number_input.h"
 #include "utils/signal_interface.h"
 
 FundTransferOperationWidget::FundTransferOperationWidget(QWidget* parent)
@@ -23,7 +25,8 @@ FundTransferOperationWidget::FundTransferOperationWidget(QWidget* parent)
       mAmountLabel(new MyLabel(QStringLiteral("金额"), this)),
       mAmount(new MyDoubleSpinBox(this)),
       mClearButton(new MyPushButton(QStringLiteral("清空"), this)),
-      mSendButton(new MyPushButton(QStringLiteral("调拨"), this)) {
+      mSendButton(new MyPushButton(QStringLiteral("调拨"), this)),
+      mSendLock(new AnswerLock(mSendButton, QStringLiteral("调拨"), this)) {
     qRegisterMetaType<CMoruRspBTCapTransferManagerField>("CMoruRspBTCapTransferManagerField");
     qRegisterMetaType<CMoruRtnBtCapTransferManagerField>("CMoruRtnBtCapTransferManagerField");
 
@@ -72,21 +75,28 @@ void FundTransferOperationWidget::slotClear() {
 }
 
 void FundTransferOperationWidget::slotSend() {
+    mSendLock->hold();
+    if (!sendTransfer()) mSendLock->release();
+}
+
+bool FundTransferOperationWidget::sendTransfer() {
     const double amount = mAmount->value();
-    if (amount == 0) {
+    if (!NumberInput::isSendableAmount(amount)) {
         DialogSeam::warning(QStringLiteral("错误"), QStringLiteral("请填写正确调拨金额!"));
-        return;
+        return false;
     }
     const CMoruReqBTCapTransferManagerField request =
         FundTransferRecords::transferRequest(currentAccount, amount, mDirection);
     const int choice =
         DialogSeam::choose(DialogSeam::Kind::Information, QStringLiteral("确认"),
                            QStringLiteral("是否确认调拨"), {QStringLiteral("确认"), QStringLiteral("取消")});
-    if (choice != 0) return;
+    if (choice != 0) return false;
     if (reqBTFundTransfer(&request, takeRequestId(), entryNo) != 0) {
         qWarning() << "资金调拨请求失败";
         DialogSeam::warning(QStringLiteral("错误"), QStringLiteral("请求失败"));
+        return false;
     }
+    return true;
 }
 
 bool FundTransferOperationWidget::reportFailure(const CMoruRspInfo& info) {
@@ -101,11 +111,13 @@ bool FundTransferOperationWidget::reportFailure(const CMoruRspInfo& info) {
 
 void FundTransferOperationWidget::slotRspBTFundTransfer(const CMoruRspBTCapTransferManagerField&,
                                                         const CMoruRspInfo& pRspInfo, int, bool) {
+    mSendLock->release();
     // An accepted transfer is only final with its return report.
     if (!reportFailure(pRspInfo)) qInfo() << "等待资金调拨rtn回报";
 }
 
 void FundTransferOperationWidget::slotRtnBTFundTransfer(const CMoruRtnBtCapTransferManagerField&,
                                                         const CMoruRspInfo& pRspInfo, int, bool) {
+    mSendLock->release();
     if (!reportFailure(pRspInfo)) DialogSeam::information(QStringLiteral("信息"), QStringLiteral("调拨成功"));
 }

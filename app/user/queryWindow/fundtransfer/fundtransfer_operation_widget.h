@@ -4,6 +4,7 @@
 
 #include "moru_api_types.h"
 
+class AnswerLock;
 class MyDoubleSpinBox;
 class MyLabel;
 class MyPushButton;
@@ -22,6 +23,8 @@ public:
     MyDoubleSpinBox* amountBox() const { return mAmount; }
     MyPushButton* sendButton() const { return mSendButton; }
     MyPushButton* clearButton() const { return mClearButton; }
+    // "调拨" stays disabled from its click until the counter answers the transfer.
+    AnswerLock* sendLock() const { return mSendLock; }
 
 public slots:
     void slotRadioButtonChange(bool status);
@@ -33,6 +36,8 @@ public slots:
                                const CMoruRspInfo& pRspInfo, int nRequestID, bool bIsLast);
 
 private:
+    // Checks, asks and sends; false when nothing went out.
+    bool sendTransfer();
     // Logs and shows a refused transfer; true when there was one.
     static bool reportFailure(const CMoruRspInfo& info);
 
@@ -43,5 +48,6 @@ private:
     MyDoubleSpinBox* mAmount;
     MyPushButton* mClearButton;
     MyPushButton* mSendButton;
+    AnswerLock* mSendLock;
     char mDirection = '1';
 };
