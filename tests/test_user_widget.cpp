@@ -73,7 +73,7 @@ private slots:
         UserWidget w;
         w.buildWorkspace();
         QTabWidget* tabs = w.tabWidget();
-        QCOMPARE(tabs->count(), 3);
+        QVERIFY(tabs->count() >= 3);  // the terminal's own tabs come after these
         const QList<QueryWindow*> pages = {w.positionPage(), w.tradePage(), w.orderPage()};
         const QStringList titles = {"持仓查询", "成交查询", "委托查询"};
         const QList<QStringList> headers = {POSITION_HEADERS, TRADE_HEADERS, ORDER_HEADERS};

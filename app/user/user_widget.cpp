@@ -12,6 +12,8 @@
 #include "basicControl/my_label.h"
 #include "basicControl/my_push_button.h"
 #include "constants.h"
+#include "user/live/live_updates.h"
+#include "user/live/today_returns_widget.h"
 #include "user/orderWindow/order_window.h"
 #include "user/personal_inf_dialog.h"
 #include "user/queryWindow/depositandwithdrawal_dialog.h"
@@ -19,6 +21,7 @@
 #include "user/queryWindow/ordered_widget.h"
 #include "user/queryWindow/position_widget.h"
 #include "user/queryWindow/query_windows_manager.h"
+#include "user/queryWindow/stockQuotes/quotes_tcp_client.h"
 #include "user/queryWindow/stockQuotes/stock_quotes_widget.h"
 #include "user/queryWindow/transaction_widget.h"
 #include "user/update_pwd_dialog.h"
@@ -155,6 +158,17 @@ void UserWidget::initQueryTabs() {
 
     m_orderWindow = new OrderWindow(this);
     m_orderWindow->initDataClass(m_manager->quotesClient());
+    initLiveUpdates();
+}
+
+void UserWidget::initLiveUpdates() {
+    QuotesTcpClient* quotes = m_manager->quotesClient();
+    m_live = new LiveUpdates(this, [quotes](const QString& code) {
+        return quotes ? quoteSecurityName(quotes->getMarketData(code)) : QString();
+    });
+    connect(SignalInterface::instance(), &SignalInterface::signal_rtnOrder, m_live,
+            &LiveUpdates::slot_rtnOrder);
+    if (m_live->todayList()) m_tabWidget->addTab(m_live->todayList(), tr("今日回报"));
 }
 
 void UserWidget::initConnections() {

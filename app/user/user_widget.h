@@ -4,6 +4,7 @@
 
 class QTabWidget;
 class QVBoxLayout;
+class LiveUpdates;
 class MyLabel;
 class MyPushButton;
 class OrderWindow;
@@ -68,6 +69,7 @@ public:
     PositionWidget* positionPage() const { return m_positionPage; }
     TransactionWidget* tradePage() const { return m_tradePage; }
     OrderedWidget* orderPage() const { return m_orderPage; }
+    LiveUpdates* liveUpdates() const { return m_live; }
 
 protected:
     void paintEvent(QPaintEvent* event) override;
@@ -76,6 +78,7 @@ private:
     void initUi();
     void initConnections();
     void initQueryTabs();
+    void initLiveUpdates();
     void setExchangeIcon(const QString& path);
 
     QTabWidget* m_tabWidget = nullptr;
@@ -99,6 +102,7 @@ private:
     FundTransferWidget* m_transferWindow = nullptr;
     DepositAndWithdrawalDialog* m_depositDialog = nullptr;
     UpdatePwdDialog* m_passwordDialog = nullptr;
+    LiveUpdates* m_live = nullptr;
     QVBoxLayout* m_mainLayout = nullptr;
     QString m_exchangeIconPath;
     bool m_built = false;

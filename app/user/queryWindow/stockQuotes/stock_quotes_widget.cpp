@@ -6,10 +6,12 @@
 #include <QTimer>
 
 #include "basicControl/base_table_widget.h"
+#include "basicControl/my_label.h"
 #include "basicControl/my_line_edit.h"
 #include "basicControl/my_push_button.h"
 #include "user/queryWindow/row_button.h"
 #include "user/queryWindow/stockQuotes/quotes_tcp_client.h"
+#include "utils/desk_settings.h"
 #include "utils/signal_interface.h"
 
 namespace {
@@ -20,19 +22,35 @@ QString priceText(double price) {
 }
 }  // namespace
 
+int priceTrend(double price, double preClose) {
+    if (!(price > 0) || !(preClose > 0)) return 0;
+    // Prices are on a tick of at least 0.001: half of it decides.
+    if (price > preClose + 0.0005) return 1;
+    if (price < preClose - 0.0005) return -1;
+    return 0;
+}
+
 StockQuotesWidget::StockQuotesWidget(QWidget* parent)
     : QueryWindow(QStringLiteral("股票行情"), parent),
       mCodeEdit(new MyLineEdit(this)),
       mClearButton(new MyPushButton(QStringLiteral("清空"), this)),
-      mSearchButton(new MyPushButton(QStringLiteral("搜索"), this)) {
+      mSearchButton(new MyPushButton(QStringLiteral("搜索"), this)),
+      mNotFoundLabel(new MyLabel(this)),
+      mTrendColours(DeskSettings::instance().flag(QStringLiteral("live/quoteColours"), true)),
+      mSearchHelp(DeskSettings::instance().flag(QStringLiteral("live/quoteSearch"), true)) {
     mCodeEdit->setPlaceholderText(tr("证券代码"));
     mClearButton->setGreenStyle();
+    mNotFoundLabel->setTextFormat(Qt::PlainText);
+    mNotFoundLabel->setStyleSheet(QStringLiteral("color:#CD2626;"));
 
     QHBoxLayout* tools = toolLayout();
     tools->addWidget(mCodeEdit, 0, Qt::AlignLeft);
     tools->addWidget(mSearchButton, 0, Qt::AlignLeft);
     tools->addWidget(mClearButton, 0, Qt::AlignLeft);
+    tools->addWidget(mNotFoundLabel, 0, Qt::AlignLeft);
     tools->addStretch();
+    if (mSearchHelp)
+        connect(mCodeEdit, &QLineEdit::returnPressed, this, &StockQuotesWidget::slot_checkClicked);
 
     connect(mSearchButton, &QPushButton::clicked, this, &StockQuotesWidget::slot_checkClicked);
     connect(mClearButton, &QPushButton::clicked, this, &StockQuotesWidget::slot_clearClicked);
@@ -92,6 +110,9 @@ void StockQuotesWidget::slot_releaseData() {
         const double prices[7] = {q.LastPrice,       q.OpenPrice,       q.HighPrice,    q.LowPrice,
                                   q.UpperLimitPrice, q.LowerLimitPrice, q.PreClosePrice};
         for (int i = 0; i < 7; ++i) setCellText(row, 2 + i, priceText(prices[i]));
+        // Red above the previous close, green below, as the A-share convention has it.
+        if (mTrendColours)
+            for (int i = 0; i < 6; ++i) setCellTrend(row, 2 + i, priceTrend(prices[i], q.PreClosePrice));
     }
     // Only codes shown are found: one pushed past the last row must not lead to the row of another.
     if (codesMoved) {
@@ -114,6 +135,15 @@ bool StockQuotesWidget::setCellText(int row, int column, const QString& text) {
     }
     table->setItem(row, column, new QTableWidgetItem(text));
     return true;
+}
+
+void StockQuotesWidget::setCellTrend(int row, int column, int trend) {
+    QTableWidgetItem* item = tableWidget()->item(row, column);
+    if (!item || item->data(Qt::UserRole).toInt() == trend) return;
+    item->setData(Qt::UserRole, trend);
+    item->setForeground(trend > 0   ? QBrush(QColor(0xE0, 0x00, 0x00))
+                        : trend < 0 ? QBrush(QColor(0x00, 0x99, 0x00))
+                                    : QBrush());
 }
 
 void StockQuotesWidget::placeVisibleButtons() {
@@ -155,7 +185,12 @@ void StockQuotesWidget::slot_clickOrder() {
 }
 
 void StockQuotesWidget::slot_checkClicked() {
-    const int row = mCodeToRow.value(mCodeEdit->text(), 0);
+    const auto found = mCodeToRow.constFind(mCodeEdit->text());
+    if (mSearchHelp)
+        mNotFoundLabel->setText(found == mCodeToRow.cend() && !mCodeEdit->text().isEmpty()
+                                    ? QStringLiteral("行情中没有代码%1").arg(mCodeEdit->text())
+                                    : QString());
+    const int row = found == mCodeToRow.cend() ? 0 : found.value();
     // Rows that arrived a moment ago may not be in the scroll range yet.
     tableWidget()->updateScrollRange();
     tableWidget()->verticalScrollBar()->setValue(row);

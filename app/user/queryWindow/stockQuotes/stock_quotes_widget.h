@@ -4,6 +4,7 @@
 
 #include "user/queryWindow/query_window.h"
 
+class MyLabel;
 class MyLineEdit;
 class MyPushButton;
 class QTimer;
@@ -13,6 +14,9 @@ class QuotesTcpClient;
 // row and a search that scrolls to a code. A row's button is made when the row first comes on
 // screen and stays with that row for good: a click opens the code the row shows at that moment,
 // and a refresh never takes a button away from under the pointer or the keyboard focus.
+// +1 above the previous close, -1 below, 0 level or unknown.
+int priceTrend(double price, double preClose);
+
 class StockQuotesWidget : public QueryWindow {
     Q_OBJECT
 public:
@@ -31,6 +35,8 @@ public:
     MyLineEdit* codeEdit() const { return mCodeEdit; }
     MyPushButton* searchButton() const { return mSearchButton; }
     MyPushButton* clearButton() const { return mClearButton; }
+    // Says when a searched code is not in the table.
+    MyLabel* notFoundLabel() const { return mNotFoundLabel; }
     // The row's "下单" button; null while the row has not yet been on screen.
     MyPushButton* orderButton(int row) const;
 
@@ -49,12 +55,17 @@ private slots:
 private:
     // Writes a cell's text; true when it changed.
     bool setCellText(int row, int column, const QString& text);
+    // Colours a price by its trend against the previous close; repaints only on a change.
+    void setCellTrend(int row, int column, int trend);
     void placeOrderButton(int row);
     void forgetButtonsFrom(int row);
 
     MyLineEdit* mCodeEdit;
     MyPushButton* mClearButton;
     MyPushButton* mSearchButton;
+    MyLabel* mNotFoundLabel;
+    bool mTrendColours;
+    bool mSearchHelp;
     int mRowCount = 0;
     QMap<QString, int> mCodeToRow;
     QMap<QObject*, int> mButtonToRow;
