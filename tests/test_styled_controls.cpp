@@ -11,6 +11,7 @@
 #include "basicControl/my_line_edit.h"
 #include "basicControl/my_push_button.h"
 #include "constants.h"
+#include "rendered.h"
 
 class TestStyledControls : public QObject {
     Q_OBJECT
@@ -149,15 +150,16 @@ private slots:
         }
     }
 
-    void buttonStylesDifferOnlyInColourAndSize() {
-        const QString red = MyPushButton::styleSheetFor("#EE0000", "#CD0000", 17);
-        QVERIFY(red.contains("color: #EE0000;background: #EE0000;"));
-        QVERIFY(red.contains("font:bold 17px;color:#FFFFFF;"));
-        QVERIFY(red.contains("QPushButton:hover {background: #CD0000;}"));
+    void buttonStylesAsTheUserSeesThem() {
         MyPushButton button(QStringLiteral("交易"));
-        QCOMPARE(button.styleSheet(), MyPushButton::styleSheetFor("#87CEEB", "#87CEFA", 15));
+        button.resize(150, 28);
+        QCOMPARE(rendered::face(button), QColor("#87CEEB"));
+        QCOMPARE(rendered::font(button), QStringLiteral("bold 15"));
         button.setLargeRedStyle();
-        QCOMPARE(button.styleSheet(), red);
+        QCOMPARE(rendered::face(button), QColor("#EE0000"));
+        QCOMPARE(rendered::font(button), QStringLiteral("bold 17"));
+        button.setEnabled(false);
+        QCOMPARE(rendered::face(button), QColor("#C0C0C0"));
     }
 };
 

@@ -11,6 +11,7 @@
 #include "basicControl/my_header_view.h"
 #include "basicControl/my_label.h"
 #include "basicControl/my_push_button.h"
+#include "basicControl/tab_style.h"
 #include "constants.h"
 #include "user/live/live_updates.h"
 #include "user/live/today_returns_widget.h"
@@ -119,14 +120,7 @@ void UserWidget::initUi() {
 }
 
 void UserWidget::initQueryTabs() {
-    m_tabWidget->setStyleSheet(QStringLiteral(
-        "QTabBar::tab{background: qlineargradient(x1:0, y1:0, x2:0, y2:1, stop:0 #b0e2ff, stop:0.4 #b0e2ff, "
-        "stop:1 white);border: 2px solid #C4C4C3;border-bottom-color: #C2C7CB;border-top-left-radius: 4px;"
-        "border-top-right-radius: 4px;min-width: 8px;padding: 2px;}"
-        "QTabBar::tab:hover{background: qlineargradient(x1:0, y1:0, x2:0, y2:1, stop:0 #fafafa, stop:0.4 "
-        "#f4f4f4, stop:0.5 #e7e7e7, stop:1 #fafafa);}"
-        "QTabBar::tab:selected{border-color: #9B9B9B;border-bottom-color: red;}"
-        "QTabBar::tab:!selected{margin-top: 2px;}"));
+    m_tabWidget->setStyleSheet(tabBarStyle(TabGradient::FadeToBottom));
 
     m_positionPage = new PositionWidget(this);
     m_positionPage->setTableHeader(POSITION_HEADERS.size(), POSITION_HEADERS);

@@ -4,6 +4,7 @@
 #include <QHBoxLayout>
 #include <QTabWidget>
 
+#include "basicControl/tab_style.h"
 #include "user/orderWindow/exercise_of_warrants_widget.h"
 #include "user/orderWindow/level_widget.h"
 #include "user/orderWindow/order_widget.h"
@@ -45,14 +46,7 @@ void OrderWindow::buildTabs() {
     mExerciseWidget = new ExerciseOfWarrantsWidget(this);
     mTabWidget->insertTab(ExerciseTab, pageOf(mTabWidget, {mExerciseWidget}), tr("权证行权"));
 
-    mTabWidget->setStyleSheet(QStringLiteral(
-        "QTabBar::tab{background: qlineargradient(x1:0, y1:0, x2:0, y2:1, stop:0 #b0e2ff, stop:0.4 #b0e2ff, "
-        "stop:0.5 white, stop:1 white);border: 2px solid #C4C4C3;border-bottom-color: #C2C7CB;"
-        "border-top-left-radius: 4px;border-top-right-radius: 4px;min-width: 8px;padding: 2px;}"
-        "QTabBar::tab:hover{background: qlineargradient(x1:0, y1:0, x2:0, y2:1, stop:0 #fafafa, stop:0.4 "
-        "#f4f4f4, stop:0.5 #e7e7e7, stop:1 #fafafa);}"
-        "QTabBar::tab:selected{border-color: #9B9B9B;border-bottom-color: red;}"
-        "QTabBar::tab:!selected{margin-top: 2px;}"));
+    mTabWidget->setStyleSheet(tabBarStyle(TabGradient::WhiteFromHalf));
 
     auto* layout = new QHBoxLayout(this);
     layout->addWidget(mTabWidget);
