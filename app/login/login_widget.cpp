@@ -20,6 +20,7 @@
 #include "utils/error_msg.h"
 #include "utils/password_rule.h"
 #include "utils/read_api_config.h"
+#include "utils/rsp_error_text.h"
 #include "utils/signal_interface.h"
 
 LoginWidget::LoginWidget(QWidget* parent) : QWidget(parent) {
@@ -217,9 +218,7 @@ void LoginWidget::slotRspLoginSuccess() {
 void LoginWidget::slotRspLoginError(CMoruRspInfo pRspInfo) {
     m_loginTimer->stop();
     m_canSendLogin = true;
-    const QString text = QStringLiteral("[%0]%1")
-                             .arg(static_cast<quint32>(pRspInfo.ErrorID))
-                             .arg(ErrorMsg::instance()->getErrorMsg(pRspInfo));
+    const QString text = rspErrorText(pRspInfo);
     DialogSeam::warning(QStringLiteral("提示"), text);
     setLoginEnabled(true);
     release(entryNo);

@@ -14,6 +14,7 @@
 #include "utils/error_msg.h"
 #include "utils/password_rule.h"
 #include "utils/record_text.h"
+#include "utils/rsp_error_text.h"
 #include "utils/signal_interface.h"
 
 UpdatePwdDialog::UpdatePwdDialog(QWidget* parent)
@@ -135,9 +136,7 @@ void UpdatePwdDialog::slotUpdatePwdClick() {
 void UpdatePwdDialog::slotRspUpdatePwd(const CMoruRspUserPasswordUpdateField&, const CMoruRspInfo& pRspInfo,
                                        int, bool) {
     if (pRspInfo.ErrorID != 0) {
-        const QString text = QStringLiteral("[%0]%1")
-                                 .arg(quint32(pRspInfo.ErrorID))
-                                 .arg(ErrorMsg::instance()->getErrorMsg(pRspInfo));
+        const QString text = rspErrorText(pRspInfo);
         qWarning() << QStringLiteral("密码修改失败%1").arg(text);
         DialogSeam::warning(tr("错误"), text);
         return;

@@ -6,3 +6,5 @@
 
 // "[error number]text" of a refused request, as the pages show and log it.
 QString rspErrorText(const CMoruRspInfo& info);
+// The same layout for a text looked up otherwise.
+QString idErrorText(quint32 errorId, const QString& text);

@@ -97,7 +97,7 @@ void DepositAndWithdrawalWidget::slot_withdrawMoney() {
 void DepositAndWithdrawalWidget::showFundAnswer(const CMoruRspInfo& info, const QString& failure,
                                                 const QString& success) {
     if (info.ErrorID != 0) {
-        const QString text = failure.arg(info.ErrorID).arg(ErrorMsg::instance()->getErrorMsg(info));
+        const QString text = failure + rspErrorText(info);
         qWarning() << text;
         DialogSeam::warning(QStringLiteral("错误"), text);
         return;
@@ -109,13 +109,13 @@ void DepositAndWithdrawalWidget::showFundAnswer(const CMoruRspInfo& info, const 
 void DepositAndWithdrawalWidget::slot_rspInFund(const CMoruRspCapTransferField&, const CMoruRspInfo& pRspInfo,
                                                 int, bool) {
     mDepositLock->release();
-    showFundAnswer(pRspInfo, QStringLiteral("调入资金失败[%0]%1"), QStringLiteral("调入资金成功"));
+    showFundAnswer(pRspInfo, QStringLiteral("调入资金失败"), QStringLiteral("调入资金成功"));
 }
 
 void DepositAndWithdrawalWidget::slot_rspOutFund(const CMoruRspCapTransferField&,
                                                  const CMoruRspInfo& pRspInfo, int, bool) {
     mWithdrawLock->release();
-    showFundAnswer(pRspInfo, QStringLiteral("调出资金失败[%0]%1"), QStringLiteral("调出资金成功"));
+    showFundAnswer(pRspInfo, QStringLiteral("调出资金失败"), QStringLiteral("调出资金成功"));
 }
 
 void DepositAndWithdrawalWidget::slot_clicked() {

@@ -15,6 +15,7 @@
 #include "utils/dialog_seam.h"
 #include "utils/error_msg.h"
 #include "utils/number_input.h"
+#include "utils/rsp_error_text.h"
 #include "utils/signal_interface.h"
 
 FundTransferOperationWidget::FundTransferOperationWidget(QWidget* parent)
@@ -101,9 +102,7 @@ bool FundTransferOperationWidget::sendTransfer() {
 
 bool FundTransferOperationWidget::reportFailure(const CMoruRspInfo& info) {
     if (info.ErrorID == 0) return false;
-    const QString text = QStringLiteral("[%0]%1")
-                             .arg(info.ErrorID)
-                             .arg(ErrorMsg::instance()->getErrorMsgManagerPriority(info));
+    const QString text = idErrorText(info.ErrorID, ErrorMsg::instance()->getErrorMsgManagerPriority(info));
     qWarning() << QStringLiteral("资金调拨失败%1").arg(text);
     DialogSeam::warning(QStringLiteral("调拨失败"), text);
     return true;
