@@ -10,6 +10,7 @@
 #include "basicControl/my_line_edit.h"
 #include "user/live/live_updates.h"
 #include "user/live/order_return_events.h"
+#include "user/live/order_return_rows.h"
 #include "user/live/position_pnl.h"
 #include "user/live/return_notices.h"
 #include "user/live/today_returns_widget.h"
@@ -110,6 +111,22 @@ private slots:
         live.slot_rtnOrder(rtn(1, "600000", '1', 11.0, 100, 100, '8'), CMoruRspInfo{}, 0, true);
         QVERIFY(!live.notices());
         QVERIFY(!live.todayList());
+    }
+
+    // The stored record follows the returns; an order placed after the search gets a record of its own.
+    void recordsFollowReturns() {
+        CMoruRspQryOrderField record = orderRecordFromReturn(rtn(7, "600000", '1', 11.0, 500, 0, '2'), 0);
+        QCOMPARE(quint32(record.OrderSysID), 7u);
+        QCOMPARE(record.OrderStatus, '2');
+        QCOMPARE(quint32(record.LeavesQty), 500u);
+        QVERIFY(!applyOrderReturn(record, rtn(7, "600000", '1', 11.0, 500, 0, '2')));
+        QVERIFY(applyOrderReturn(record, rtn(7, "600000", '1', 11.0, 500, 200, '7')));
+        QVERIFY(applyOrderReturn(record, rtn(7, "600000", '1', 11.0, 500, 500, '8')));
+        QCOMPARE(quint32(record.TradeQty), 500u);
+        QCOMPARE(quint32(record.LeavesQty), 0u);
+        QCOMPARE(double(record.TradeAmount), 5500.0);
+        QVERIFY(isFinalOrderStatus(record.OrderStatus));
+        QVERIFY(!isFinalOrderStatus('7'));
     }
 
     void floatingProfit_data() {
