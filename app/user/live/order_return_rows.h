@@ -1,5 +1,7 @@
 #pragma once
 
+#include <QtGlobal>
+
 #include "moru_api_types.h"
 
 // How an order return changes the order page's stored record of that order.
