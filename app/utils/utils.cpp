@@ -5,24 +5,25 @@
 #include <cstring>
 
 #include "constants.h"
+#include "moru_api_types.h"
 
 QString Utils::TMoruOrderTypeTypeConvert(char type) {
     switch (type) {
-        case '1':
+        case MORU_PRICE_COUNTER_BEST:
             return PRICE_TYPE_COUNTER_BEST;
-        case '2':
+        case MORU_PRICE_LIMIT:
             return PRICE_TYPE_LIMIT;
-        case '3':
+        case MORU_PRICE_OWN_BEST:
             return PRICE_TYPE_OWN_BEST;
-        case '4':
+        case MORU_PRICE_MARKET_IOC:
             return PRICE_TYPE_MARKET_IOC;
-        case '5':
+        case MORU_PRICE_MARKET_FOK:
             return PRICE_TYPE_MARKET_FOK;
-        case '6':
+        case MORU_PRICE_BEST5_IOC:
             return PRICE_TYPE_BEST5_IOC;
-        case '7':
+        case MORU_PRICE_BEST5_TO_LIMIT:
             return PRICE_TYPE_BEST5_TO_LIMIT;
-        case '8':
+        case MORU_PRICE_LIMIT_FOK:
             return PRICE_TYPE_LIMIT_FOK;
         default:
             qInfo() << "unknow orderType: " << type;
@@ -32,25 +33,25 @@ QString Utils::TMoruOrderTypeTypeConvert(char type) {
 
 QString Utils::TMoruOrderStatusTypeConvert(char status) {
     switch (status) {
-        case '0':
+        case MORU_STATUS_NOT_REPORTED:
             return QStringLiteral("未报");
-        case '1':
+        case MORU_STATUS_REPORTING:
             return QStringLiteral("正报");
-        case '2':
+        case MORU_STATUS_REPORTED:
             return QStringLiteral("已报");
-        case '3':
+        case MORU_STATUS_CANCEL_PENDING:
             return QStringLiteral("已报待撤");
-        case '4':
+        case MORU_STATUS_PARTLY_FILLED_CANCEL_PENDING:
             return QStringLiteral("部成待撤");
-        case '5':
+        case MORU_STATUS_PARTLY_CANCELLED:
             return QStringLiteral("部撤");
-        case '6':
+        case MORU_STATUS_CANCELLED:
             return QStringLiteral("已撤");
-        case '7':
+        case MORU_STATUS_PARTLY_FILLED:
             return QStringLiteral("部成");
-        case '8':
+        case MORU_STATUS_FILLED:
             return QStringLiteral("已成");
-        case '9':
+        case MORU_STATUS_REJECTED:
             return QStringLiteral("废单");
         default:
             return QString();
@@ -59,17 +60,17 @@ QString Utils::TMoruOrderStatusTypeConvert(char status) {
 
 QString Utils::TMoruSideTypeConvert(char side) {
     switch (side) {
-        case '1':
+        case MORU_SIDE_BUY:
             return QStringLiteral("买");
-        case '2':
+        case MORU_SIDE_SELL:
             return QStringLiteral("卖");
-        case '3':
+        case MORU_SIDE_SUBSCRIBE:
             return QStringLiteral("申购");
-        case '4':
+        case MORU_SIDE_REDEEM:
             return QStringLiteral("赎回");
-        case '7':
+        case MORU_SIDE_TENDER_ACCEPT:
             return QStringLiteral("要约预受");
-        case '8':
+        case MORU_SIDE_TENDER_WITHDRAW:
             return QStringLiteral("要约撤销");
         default:
             return QString();
@@ -78,11 +79,11 @@ QString Utils::TMoruSideTypeConvert(char side) {
 
 QString Utils::TMoruMsgKindConvert(char kind) {
     switch (uchar(kind)) {
-        case 0x65:
-        case 0xAB:
-        case 0xAD:
+        case MORU_KIND_ORDER:
+        case MORU_KIND_ORDER_AB:
+        case MORU_KIND_ORDER_AD:
             return QStringLiteral("普通报单");
-        case 0x67:
+        case MORU_KIND_CANCEL:
             return QStringLiteral("普通撤单");
         default:
             return QStringLiteral("未知类型");
@@ -91,9 +92,9 @@ QString Utils::TMoruMsgKindConvert(char kind) {
 
 QString Utils::TMoruMarketTypeConvert(char market) {
     switch (market) {
-        case '1':
+        case MORU_MARKET_SH:
             return QStringLiteral("上交所");
-        case '2':
+        case MORU_MARKET_SZ:
             return QStringLiteral("深交所");
         default:
             return QString();

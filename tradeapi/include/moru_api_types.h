@@ -17,6 +17,43 @@
 #define MORU_MARKET_SH '1'
 #define MORU_MARKET_SZ '2'
 
+// Side of an order (Side fields).
+#define MORU_SIDE_BUY '1'
+#define MORU_SIDE_SELL '2'
+#define MORU_SIDE_SUBSCRIBE '3'
+#define MORU_SIDE_REDEEM '4'
+#define MORU_SIDE_TENDER_ACCEPT '7'
+#define MORU_SIDE_TENDER_WITHDRAW '8'
+
+// Price type of an order (OrderType fields).
+#define MORU_PRICE_COUNTER_BEST '1'
+#define MORU_PRICE_LIMIT '2'
+#define MORU_PRICE_OWN_BEST '3'
+#define MORU_PRICE_MARKET_IOC '4'
+#define MORU_PRICE_MARKET_FOK '5'
+#define MORU_PRICE_BEST5_IOC '6'
+#define MORU_PRICE_BEST5_TO_LIMIT '7'
+#define MORU_PRICE_LIMIT_FOK '8'
+
+// Status of an order (OrderStatus fields).
+#define MORU_STATUS_NOT_REPORTED '0'
+#define MORU_STATUS_REPORTING '1'
+#define MORU_STATUS_REPORTED '2'
+#define MORU_STATUS_CANCEL_PENDING '3'
+#define MORU_STATUS_PARTLY_FILLED_CANCEL_PENDING '4'
+#define MORU_STATUS_PARTLY_CANCELLED '5'
+#define MORU_STATUS_CANCELLED '6'
+#define MORU_STATUS_PARTLY_FILLED '7'
+#define MORU_STATUS_FILLED '8'
+#define MORU_STATUS_REJECTED '9'
+
+// Kind of an order query record (CMoruRspQryOrderField::MsgKind): three kinds of order, and the
+// record of a cancellation.
+#define MORU_KIND_ORDER 0x65
+#define MORU_KIND_ORDER_AB 0xAB
+#define MORU_KIND_ORDER_AD 0xAD
+#define MORU_KIND_CANCEL 0x67
+
 // CMoruRspUserLoginField::LoginFlags: the counter reports its data ready in one step instead of two.
 #define MORU_LOGIN_FLAG_SINGLE_DATA_READY 0x02
 

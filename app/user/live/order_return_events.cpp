@@ -10,9 +10,9 @@ QString priceSuffix(double price) {
 }  // namespace
 
 QString orderSubject(char side, const QString& code, const QString& name) {
-    const QString sideText = side == '1'   ? QStringLiteral("买")
-                             : side == '2' ? QStringLiteral("卖")
-                                           : Utils::TMoruSideTypeConvert(side);
+    const QString sideText = side == MORU_SIDE_BUY    ? QStringLiteral("买")
+                             : side == MORU_SIDE_SELL ? QStringLiteral("卖")
+                                                      : Utils::TMoruSideTypeConvert(side);
     QString subject = sideText + QLatin1Char(' ') + code;
     if (!name.isEmpty()) subject += QLatin1Char(' ') + name;
     return subject;
@@ -40,7 +40,7 @@ bool OrderReturnTracker::take(const CMoruRtnOrderField& rtn, int errorId, const 
     const QString subject = orderSubject(rtn.Side, code, m_nameOf ? m_nameOf(code) : QString());
     event = ReturnEvent{};
     event.orderSysId = sysId;
-    if (errorId != 0 || status == '9') {
+    if (errorId != 0 || status == MORU_STATUS_REJECTED) {
         event.kind = ReturnEvent::Refused;
         event.notify = true;
         event.text = errorId != 0 ? QStringLiteral("报单被拒 [%1] %2").arg(errorId).arg(errorText)
@@ -52,14 +52,15 @@ bool OrderReturnTracker::take(const CMoruRtnOrderField& rtn, int errorId, const 
         event.text =
             QStringLiteral("%1 成交 %2 股").arg(subject).arg(traded - before.traded) + priceSuffix(price);
         // An order that fills in part and ends at once (immediate-or-cancel) says both.
-        if ((status == '5' || status == '6') && ordered > traded)
+        if ((status == MORU_STATUS_PARTLY_CANCELLED || status == MORU_STATUS_CANCELLED) && ordered > traded)
             event.text += QStringLiteral("，已撤 %1 股").arg(ordered - traded);
-    } else if ((status == '5' || status == '6') && before.status != status) {
+    } else if ((status == MORU_STATUS_PARTLY_CANCELLED || status == MORU_STATUS_CANCELLED) &&
+               before.status != status) {
         event.kind = ReturnEvent::Cancelled;
         event.notify = true;
         event.text =
             QStringLiteral("%1 已撤 %2 股").arg(subject).arg(ordered > traded ? ordered - traded : 0);
-    } else if (status == '2') {
+    } else if (status == MORU_STATUS_REPORTED) {
         event.kind = ReturnEvent::Accepted;
         event.text = QStringLiteral("%1 已报 %2 股").arg(subject).arg(ordered) + priceSuffix(price);
     } else {

@@ -33,15 +33,16 @@ CMoruRspQryOrderField orderRecordFromReturn(const CMoruRtnOrderField& rtn, quint
     record.OrderType = rtn.OrderType;
     record.OrderSysID = rtn.OrderSysID;
     std::memcpy(record.RecvTime, rtn.RecvTime, sizeof record.RecvTime);
-    record.MsgKind = 0x65;
+    record.MsgKind = MORU_KIND_ORDER;
     record.ErrorCode = errorCode;
     record.TradeQty = 0;
     record.LeavesQty = rtn.OrderQty;
-    record.OrderStatus = '0';
+    record.OrderStatus = MORU_STATUS_NOT_REPORTED;
     applyOrderReturn(record, rtn);
     return record;
 }
 
 bool isFinalOrderStatus(char status) {
-    return status == '5' || status == '6' || status == '8' || status == '9';
+    return status == MORU_STATUS_PARTLY_CANCELLED || status == MORU_STATUS_CANCELLED ||
+           status == MORU_STATUS_FILLED || status == MORU_STATUS_REJECTED;
 }
