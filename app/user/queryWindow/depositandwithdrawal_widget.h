@@ -7,6 +7,7 @@
 
 class MyLineEdit;
 class MyPushButton;
+class PendingQuery;
 class QTimer;
 
 // The "出入金" page: deposits into and withdrawals from the counter, and the list of such moves.
@@ -27,6 +28,7 @@ public:
     MyPushButton* refreshButton() const { return mRefreshButton; }
     QTimer* refreshLockTimer() const { return mRefreshLock; }
     int rowCount() const { return mRowCount; }
+    PendingQuery* pendingQuery() const { return mPending; }
 
 public slots:
     void slot_clicked();
@@ -46,6 +48,7 @@ private:
     using FundRequest = int (*)(const CMoruReqCapTransferField*, int, int);
     void sendFundRequest(FundRequest request, const char* failureLog);
     static void showFundAnswer(const CMoruRspInfo& info, const QString& failure, const QString& success);
+    void recordQueryTimedOut();
 
     MyLineEdit* mAmountEdit;
     MyPushButton* mWithdrawButton;
@@ -53,5 +56,7 @@ private:
     MyPushButton* mClearButton;
     MyPushButton* mRefreshButton;
     QTimer* mRefreshLock;
+    // The record query whose answers fill the table.
+    PendingQuery* mPending;
     int mRowCount = 0;
 };
