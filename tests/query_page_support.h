@@ -1,8 +1,10 @@
 // Helpers of the query page suites: records delivered from a thread of their own (queued to the page
 // as the trading library's are), requests read back from the fake library, boxes and save dialogs
-// answered, export files compared with the expected files under tests/data.
+// answered, export files compared with the expected files under tests/data; and the faults every
+// paged query page must survive, checked the same way on each.
 #pragma once
 
+#include <QAbstractButton>
 #include <QFile>
 #include <QTemporaryDir>
 #include <QtTest>
@@ -178,15 +180,15 @@ public:
                 emit(hub->*mSignal)(records[i], info, requestId, endsPage && i == records.size() - 1);
         });
     }
-    // One answer on the GUI thread, delivered before this returns.
-    void answerHere(const Record& record, int requestId, bool isLast, const CMoruRspInfo& info) const {
-        emit(SignalInterface::instance()->*mSignal)(record, info, requestId, isLast);
-    }
     // The same, then lets the page store them all.
     bool feed(const QList<Record>& records, int requestId, bool endsPage = true) const {
         const int expected = mQuery->recordCount() + records.size();
         answer(records, requestId, endsPage);
         return deliver([&] { return mQuery->recordCount() == expected; });
+    }
+    // One answer on the GUI thread, delivered before this returns.
+    void answerHere(const Record& record, int requestId, bool isLast, const CMoruRspInfo& info) const {
+        emit(SignalInterface::instance()->*mSignal)(record, info, requestId, isLast);
     }
     // Lets every answer emitted so far reach the page, whether it keeps them or not.
     bool settle() const {
@@ -250,10 +252,11 @@ void checkErrorStorm(const PageDriver<Record>& page, const Record& record) {
 template <typename Record>
 void checkSilentQueryIsGivenUp(const PageDriver<Record>& page, const QList<Record>& records) {
     Dialogs dialogs;
-    page.query()->pending()->setTimeoutInterval(30);
     const int silent = page.search();
     QVERIFY(page.feed(records.mid(0, 2), silent, false));
     QVERIFY(!page.searchButton()->isEnabled());
+    // The wait starts afresh, short.
+    page.query()->pending()->setTimeoutInterval(30);
     QVERIFY(deliver([&] { return !dialogs.boxes.isEmpty(); }));
     QCOMPARE(dialogs.texts(), QStringList{"错误/查询超时"});
     QCOMPARE(dialogs.boxes[0].kind, DialogSeam::Kind::Warning);
