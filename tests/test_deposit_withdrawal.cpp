@@ -11,6 +11,7 @@
 #include "user/queryWindow/depositandwithdrawal_dialog.h"
 #include "user/queryWindow/depositandwithdrawal_widget.h"
 #include "utils/number_input.h"
+#include "user/queryWindow/pending_query.h"
 
 using funds::Image;
 
@@ -25,10 +26,12 @@ CMoruRspQryCapTransferRecordField record(const char* org, double amount, char di
         .as<CMoruRspQryCapTransferRecordField>();
 }
 
-void answer(QList<CMoruRspQryCapTransferRecordField> records, CMoruRspInfo info) {
+// Answers the record query sent last, unless told which.
+void answer(QList<CMoruRspQryCapTransferRecordField> records, CMoruRspInfo info, int requestId = -1) {
+    if (requestId < 0) requestId = funds::requestsOf("reqQryInOutFundRecord").back().requestId;
     funds::fire([&](const CMoruTraderSpi& spi) {
         for (int i = 0; i < records.size(); ++i)
-            spi.onRspQryInOutFundRecord(&records[i], &info, 3, i + 1 == records.size());
+            spi.onRspQryInOutFundRecord(&records[i], &info, requestId, i + 1 == records.size());
     });
 }
 }  // namespace
@@ -225,6 +228,47 @@ private slots:
         QCOMPARE(boxes->shown,
                  QStringList({"information|提示|查询成功，没有记录", "warning|错误|[5001]查询无记录"}));
         QVERIFY(CapturedLog::has(QtWarningMsg, "\"出入金信息查询失败[5001]查询无记录\""));
+    }
+
+    void slowAnswersOfAnEarlierRefreshAreDropped() {
+        page->refreshButton()->click();
+        const int first = funds::requestsOf("reqQryInOutFundRecord").back().requestId;
+        page->slot_unlockRefresh();
+        page->refreshButton()->click();
+        answer({record("0101", 1, '1', "a"), record("0101", 2, '2', "b")}, funds::rspInfo(0), first);
+        answer({record("0101", 1, '1', "a"), record("0101", 2, '2', "b")}, funds::rspInfo(0));
+        answer({record("0101", 3, '1', "c")}, funds::rspInfo(5001, "late"), first);
+        QCOMPARE(page->tableWidget()->rowCount(), 2);
+        QVERIFY(boxes->shown.isEmpty());
+    }
+
+    void silentRecordQueryIsGivenUp() {
+        page->pendingQuery()->setTimeoutInterval(20);
+        page->refreshButton()->click();
+        QTRY_COMPARE(boxes->shown, QStringList("warning|错误|查询超时"));
+        QVERIFY(page->refreshButton()->isEnabled());
+        answer({record("0101", 1, '1', "a")}, funds::rspInfo(0));
+        QCOMPARE(page->tableWidget()->rowCount(), 0);
+    }
+
+    void errorStormShowsOneBox() {
+        page->refreshButton()->click();
+        const int id = funds::requestsOf("reqQryInOutFundRecord").back().requestId;
+        const CMoruRspQryCapTransferRecordField r = record("0101", 1, '1', "a");
+        const CMoruRspInfo refused = funds::rspInfo(5001, "busy");
+        int open = 0, deepest = 0;
+        DialogSeam::setBoxHandler([&](const DialogSeam::Box& box) {
+            boxes->record(box);
+            deepest = qMax(deepest, ++open);
+            // What the box's event loop would deliver meanwhile.
+            if (open == 1)
+                for (int i = 1; i < 10000; ++i) page->slot_rspQryInOutFundRecord(r, refused, id, false);
+            --open;
+            return QMessageBox::Ok;
+        });
+        answer({r}, refused);
+        QCOMPARE(boxes->shown.size(), 1);
+        QCOMPARE(deepest, 1);
     }
 
 private:

@@ -10,6 +10,7 @@
 #include "user/queryWindow/fundtransfer/fundtransfer_operation_widget.h"
 #include "user/queryWindow/fundtransfer/fundtransfer_table_widget.h"
 #include "user/queryWindow/fundtransfer/fundtransfer_widget.h"
+#include "user/queryWindow/pending_query.h"
 
 using funds::Image;
 
@@ -36,10 +37,14 @@ void respond(int error = 0) {
     });
 }
 
-void answer(QList<CMoruRspQryBTCapTransferManagerField> records, CMoruRspInfo info, bool endsAnswer = true) {
+// Answers the record query sent last, unless told which.
+void answer(QList<CMoruRspQryBTCapTransferManagerField> records, CMoruRspInfo info, bool endsAnswer = true,
+            int requestId = -1) {
+    if (requestId < 0) requestId = funds::requestsOf("reqQryBTFundTransferRecord").back().requestId;
     funds::fire([&](const CMoruTraderSpi& spi) {
         for (int i = 0; i < records.size(); ++i)
-            spi.onRspQryBTFundTransferRecord(&records[i], &info, 9, endsAnswer && i + 1 == records.size());
+            spi.onRspQryBTFundTransferRecord(&records[i], &info, requestId,
+                                             endsAnswer && i + 1 == records.size());
     });
 }
 }  // namespace
@@ -201,6 +206,45 @@ private slots:
         QVERIFY(CapturedLog::has(QtWarningMsg, "\"资金调拨信息查询失败[5001]查询无记录\""));
         QCOMPARE(table->tableWidget()->rowCount(), 0);
         QCOMPARE(funds::requestsOf("reqQryBTFundTransferRecord").size(), size_t(3));
+    }
+
+    void silentRecordQueryIsGivenUpAndItsAnswersDropped() {
+        table->pendingQuery()->setTimeoutInterval(20);
+        table->refreshButton()->click();
+        const int silent = funds::requestsOf("reqQryBTFundTransferRecord").back().requestId;
+        QVERIFY(!table->refreshArmed());
+        QTRY_COMPARE(boxes->shown, QStringList("warning|错误|查询超时"));
+        QVERIFY(table->refreshArmed());
+
+        table->pendingQuery()->setTimeoutInterval(PendingQuery::DEFAULT_TIMEOUT_MS);
+        table->refreshButton()->click();
+        answer({record(1, '1', "", 0, '1'), record(2, '1', "", 0, '1')}, funds::rspInfo(0), true, silent);
+        QCOMPARE(table->tableWidget()->rowCount(), 0);
+        QVERIFY(!table->refreshArmed());
+        answer({record(3, '2', "", 0, '6')}, funds::rspInfo(0));
+        QCOMPARE(table->tableWidget()->rowCount(), 1);
+        QVERIFY(table->refreshArmed());
+        QCOMPARE(boxes->shown.size(), 1);
+    }
+
+    void errorStormShowsOneBox() {
+        table->refreshButton()->click();
+        const int id = funds::requestsOf("reqQryBTFundTransferRecord").back().requestId;
+        const CMoruRspQryBTCapTransferManagerField r = record(1, '1', "", 0, '1');
+        const CMoruRspInfo refused = funds::rspInfo(5001, "busy");
+        int open = 0, deepest = 0;
+        DialogSeam::setBoxHandler([&](const DialogSeam::Box& box) {
+            boxes->record(box);
+            deepest = qMax(deepest, ++open);
+            // What the box's event loop would deliver meanwhile.
+            if (open == 1)
+                for (int i = 1; i < 10000; ++i) table->slot_rspQryBTFundTransferRecord(r, refused, id, false);
+            --open;
+            return QMessageBox::Ok;
+        });
+        answer({r}, refused, false);
+        QCOMPARE(boxes->shown.size(), 1);
+        QCOMPARE(deepest, 1);
     }
 
 private:

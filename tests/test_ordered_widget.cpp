@@ -144,9 +144,20 @@ private slots:
     void singleCancelAndNothingTicked();
     void linkLossDuringTheCancelBoxStartsNoSearch();
     void bothExportsMatchTheExpectedFiles();
+    void endlessPagingStops();
+    void errorStormShowsOneBox();
+    void silentSearchIsGivenUp();
+    void batchCancelButtonIsOffUntilAnswered();
+    void batchCancelWithNothingSentSaysSo();
 
 private:
-    int search();
+    PageDriver<CMoruRspQryOrderField> orders() const {
+        return {page.get(), page->query(), page->searchButton(), "reqQryOrder",
+                &SignalInterface::signal_rspQryOrder};
+    }
+    int search() { return orders().search(); }
+    // Searches, shows the sample orders and ticks those of `rows`.
+    void showSampleTicking(const QList<int>& rows);
     // Delivers records as one page (the last one marked last, unless `endsPage` is false).
     void feed(const QList<CMoruRspQryOrderField>& records, int requestId, bool hasMore = false,
               int32_t nextPosition = 0, bool endsPage = true);
@@ -185,27 +196,9 @@ void TestOrderedWidget::cleanup() {
     CapturedLog::uninstall();
 }
 
-// Clicks "搜索" and returns the request id of the query it sent.
-int TestOrderedWidget::search() {
-    const size_t before = requestsOf("reqQryOrder").size();
-    QTest::mouseClick(page->searchButton(), Qt::LeftButton);
-    const auto sent = requestsOf("reqQryOrder");
-    return sent.size() > before ? sent.back().requestId : -1;
-}
-
 void TestOrderedWidget::feed(const QList<CMoruRspQryOrderField>& records, int requestId, bool hasMore,
                              int32_t nextPosition, bool endsPage) {
-    const int expected = page->recordCount() + records.size();
-    onLibraryThread([&] {
-        for (int i = 0; i < records.size(); ++i) {
-            CMoruRspQryOrderField r = records[i];
-            r.HasMore = hasMore ? 1 : 0;
-            r.NextPosition = nextPosition;
-            emit SignalInterface::instance()->signal_rspQryOrder(r, rspInfo(), requestId,
-                                                                 endsPage && i == records.size() - 1);
-        }
-    });
-    QVERIFY(deliver([&] { return page->recordCount() == expected; }));
+    QVERIFY(orders().feed(paged(records, hasMore, nextPosition), requestId, endsPage));
 }
 
 void TestOrderedWidget::clickHeaderBox() {
@@ -509,6 +502,76 @@ void TestOrderedWidget::bothExportsMatchTheExpectedFiles() {
         }
     }
     QCOMPARE(dialogs.texts().count(QStringLiteral("成功/文件写入成功")), 4);
+}
+
+void TestOrderedWidget::showSampleTicking(const QList<int>& rows) {
+    // As after a cancellation, a search may be running already; this one takes over.
+    page->slot_clicked();
+    feed(sampleOrders(), orders().lastRequestId());
+    for (int row : rows) page->tableWidget()->item(row, 0)->setCheckState(Qt::Checked);
+}
+
+void TestOrderedWidget::endlessPagingStops() {
+    QList<CMoruRspQryOrderField> records;
+    for (int n = 1; n <= 30; ++n) records << numberedOrder(n);
+    checkEndlessPagingStops(orders(), records);
+}
+
+void TestOrderedWidget::errorStormShowsOneBox() {
+    checkErrorStorm(orders(), numberedOrder(1));
+}
+
+void TestOrderedWidget::silentSearchIsGivenUp() {
+    checkSilentQueryIsGivenUp(orders(), sampleOrders());
+    // The rows given up on keep their tick boxes.
+    QVERIFY(page->tableWidget()->item(0, 0));
+}
+
+void TestOrderedWidget::batchCancelButtonIsOffUntilAnswered() {
+    Dialogs dialogs;
+    showSampleTicking({0, 1});
+    // A double click sends the batch once.
+    QTest::mouseDClick(page->cancelButton(), Qt::LeftButton);
+    QTest::mouseClick(page->cancelButton(), Qt::LeftButton);
+    auto cancels = requestsOf("reqCancelOrder");
+    QCOMPARE(int(cancels.size()), 2);
+    QVERIFY(!page->cancelButton()->isEnabled());
+    page->slot_rspCancelOrder(zeroed<CMoruRspOrderActionField>(), rspInfo(), cancels[0].requestId, true);
+    QVERIFY(page->cancelButton()->isEnabled());
+    QCOMPARE(dialogs.texts(), QStringList{"成功/批量撤单发送成功"});
+
+    // A batch nobody answers gives the button back after the wait; a late answer is only logged.
+    showSampleTicking({4});
+    page->cancelTimer()->setInterval(20);
+    QTest::mouseClick(page->cancelButton(), Qt::LeftButton);
+    QCOMPARE(int(requestsOf("reqCancelOrder").size()), 3);
+    QVERIFY(deliver([&] { return page->cancelButton()->isEnabled(); }));
+    QCOMPARE(dialogs.texts().last(), QStringLiteral("错误/撤单应答超时"));
+    const int queries = int(requestsOf("reqQryOrder").size());
+    page->slot_rspCancelOrder(zeroed<CMoruRspOrderActionField>(), rspInfo(), 99, true);
+    QCOMPARE(dialogs.boxes.size(), 2);
+    QCOMPARE(int(requestsOf("reqQryOrder").size()), queries);
+}
+
+void TestOrderedWidget::batchCancelWithNothingSentSaysSo() {
+    Dialogs dialogs;
+    showSampleTicking({0, 1, 2});
+    // Only the requests that went out count.
+    fakeapi::scriptResult("reqCancelOrder", -1);
+    fakeapi::scriptResult("reqCancelOrder", -1);
+    QTest::mouseClick(page->cancelButton(), Qt::LeftButton);
+    QCOMPARE(page->cancelMode(), int(OrderedWidget::CancelOne));
+    page->slot_rspCancelOrder(zeroed<CMoruRspOrderActionField>(), rspInfo(), 1, true);
+    QCOMPARE(dialogs.texts(), QStringList{"成功/撤单发送成功"});
+
+    showSampleTicking({0, 1});
+    for (int i = 0; i < 2; ++i) fakeapi::scriptResult("reqCancelOrder", -1);
+    QTest::mouseClick(page->cancelButton(), Qt::LeftButton);
+    QCOMPARE(dialogs.texts().last(), QStringLiteral("错误/撤单请求发送失败"));
+    QCOMPARE(dialogs.boxes.last().kind, DialogSeam::Kind::Critical);
+    QCOMPARE(page->cancelMode(), int(OrderedWidget::CancelIdle));
+    QVERIFY(page->cancelButton()->isEnabled());
+    QCOMPARE(int(requestsOf("reqCancelOrder").size()), 5);
 }
 
 QTEST_MAIN(TestOrderedWidget)

@@ -61,9 +61,16 @@ private slots:
     void blocksOf20RowsWithEveryCell();
     void errorsAndSendFailuresGiveTheButtonBack();
     void bothExportsMatchTheExpectedFiles();
+    void endlessAnswerStopsAtTheCap();
+    void errorStormShowsOneBox();
+    void silentSearchIsGivenUp();
 
 private:
-    int search();
+    PageDriver<CMoruRspQryStockPositionField> positions() const {
+        return {page.get(), page->query(), page->searchButton(), "reqQryPosition",
+                &SignalInterface::signal_rspQryPosition};
+    }
+    int search() { return positions().search(); }
     void feed(const QList<CMoruRspQryStockPositionField>& records, bool endsQuery = true);
 
     QTemporaryDir dir;
@@ -84,20 +91,8 @@ void TestPositionWidget::cleanup() {
     CapturedLog::uninstall();
 }
 
-int TestPositionWidget::search() {
-    QTest::mouseClick(page->searchButton(), Qt::LeftButton);
-    const auto sent = requestsOf("reqQryPosition");
-    return sent.empty() ? -1 : sent.back().requestId;
-}
-
 void TestPositionWidget::feed(const QList<CMoruRspQryStockPositionField>& records, bool endsQuery) {
-    const int expected = page->recordCount() + records.size();
-    onLibraryThread([&] {
-        for (int i = 0; i < records.size(); ++i)
-            emit SignalInterface::instance()->signal_rspQryPosition(records[i], rspInfo(), 1,
-                                                                    endsQuery && i == records.size() - 1);
-    });
-    QVERIFY(deliver([&] { return page->recordCount() == expected; }));
+    QVERIFY(positions().feed(records, positions().lastRequestId(), endsQuery));
 }
 
 void TestPositionWidget::requestBytes_data() {
@@ -183,10 +178,10 @@ void TestPositionWidget::errorsAndSendFailuresGiveTheButtonBack() {
     page->slot_enableSearch();
     QVERIFY(page->searchButton()->isEnabled());
 
-    search();
-    onLibraryThread([] {
+    const int id = search();
+    onLibraryThread([id] {
         emit SignalInterface::instance()->signal_rspQryPosition(numberedPosition(1),
-                                                                rspInfo(5001, "查询无记录"), 1, true);
+                                                                rspInfo(5001, "查询无记录"), id, true);
     });
     QVERIFY(deliver([&] { return page->searchButton()->isEnabled(); }));
     QCOMPARE(dialogs.texts().last(), QStringLiteral("错误/[5001]查询无记录"));
@@ -220,6 +215,34 @@ void TestPositionWidget::bothExportsMatchTheExpectedFiles() {
     QTest::mouseClick(page->exportButton(), Qt::LeftButton);
     QCOMPARE(readFile(dialogs.savePath), expected);
     QCOMPARE(dialogs.texts().size(), 4);
+}
+
+void TestPositionWidget::endlessAnswerStopsAtTheCap() {
+    // A counter that never marks a last position: the search ends at the cap with what came.
+    Dialogs dialogs;
+    page->query()->setRecordCap(50);
+    const int id = search();
+    QList<CMoruRspQryStockPositionField> records;
+    for (int n = 1; n <= 80; ++n) records << numberedPosition(n);
+    positions().answer(records, id, false);
+    QVERIFY(deliver([&] { return !dialogs.boxes.isEmpty(); }));
+    QVERIFY(positions().settle());
+    QCOMPARE(dialogs.texts(), QStringList{"错误/查询记录超过50条，已停止"});
+    QCOMPARE(page->recordCount(), 50);
+    QCOMPARE(page->tableWidget()->rowCount(), 20);
+    QVERIFY(page->moreButton()->isEnabled());
+    QVERIFY(page->searchButton()->isEnabled());
+}
+
+void TestPositionWidget::errorStormShowsOneBox() {
+    checkErrorStorm(positions(), numberedPosition(1));
+}
+
+void TestPositionWidget::silentSearchIsGivenUp() {
+    QList<CMoruRspQryStockPositionField> records;
+    for (int n = 1; n <= 5; ++n) records << numberedPosition(n);
+    checkSilentQueryIsGivenUp(positions(), records);
+    QCOMPARE(page->orderButton(3)->text(), QStringLiteral("下单"));
 }
 
 QTEST_MAIN(TestPositionWidget)

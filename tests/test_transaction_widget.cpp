@@ -97,9 +97,16 @@ private slots:
     void everyCellOfEveryRow();
     void errorsAndSendFailuresGiveTheButtonBack();
     void bothExportsMatchTheExpectedFiles();
+    void endlessPagingStops();
+    void errorStormShowsOneBox();
+    void silentQueryIsGivenUp();
 
 private:
-    int query();
+    PageDriver<CMoruRspQryTradeField> trades() const {
+        return {page.get(), page->query(), page->queryButton(), "reqQryTrade",
+                &SignalInterface::signal_rspQryTrade};
+    }
+    int query() { return trades().search(); }
     void feed(const QList<CMoruRspQryTradeField>& records, int requestId, bool hasMore = false,
               int32_t nextPosition = 0, bool endsPage = true);
 
@@ -120,25 +127,9 @@ void TestTransactionWidget::cleanup() {
     CapturedLog::uninstall();
 }
 
-int TestTransactionWidget::query() {
-    QTest::mouseClick(page->queryButton(), Qt::LeftButton);
-    const auto sent = requestsOf("reqQryTrade");
-    return sent.empty() ? -1 : sent.back().requestId;
-}
-
 void TestTransactionWidget::feed(const QList<CMoruRspQryTradeField>& records, int requestId, bool hasMore,
                                  int32_t nextPosition, bool endsPage) {
-    const int expected = page->recordCount() + records.size();
-    onLibraryThread([&] {
-        for (int i = 0; i < records.size(); ++i) {
-            CMoruRspQryTradeField r = records[i];
-            r.HasMore = hasMore ? 1 : 0;
-            r.NextPosition = nextPosition;
-            emit SignalInterface::instance()->signal_rspQryTrade(r, rspInfo(), requestId,
-                                                                 endsPage && i == records.size() - 1);
-        }
-    });
-    QVERIFY(deliver([&] { return page->recordCount() == expected; }));
+    QVERIFY(trades().feed(paged(records, hasMore, nextPosition), requestId, endsPage));
 }
 
 void TestTransactionWidget::requestBytesForEveryFilter_data() {
@@ -279,6 +270,20 @@ void TestTransactionWidget::bothExportsMatchTheExpectedFiles() {
         QCOMPARE(readFile(dialogs.savePath), expectedFile(QStringLiteral("transaction_export.csv")));
     }
     QCOMPARE(dialogs.texts().size(), 4);
+}
+
+void TestTransactionWidget::endlessPagingStops() {
+    QList<CMoruRspQryTradeField> records;
+    for (int n = 1; n <= 25; ++n) records << numberedTrade(n);
+    checkEndlessPagingStops(trades(), records);
+}
+
+void TestTransactionWidget::errorStormShowsOneBox() {
+    checkErrorStorm(trades(), numberedTrade(1));
+}
+
+void TestTransactionWidget::silentQueryIsGivenUp() {
+    checkSilentQueryIsGivenUp(trades(), sampleTrades());
 }
 
 QTEST_MAIN(TestTransactionWidget)

@@ -11,6 +11,7 @@
 #include "basicControl/my_push_button.h"
 #include "moru_securities_api.h"
 #include "user/queryWindow/in_out_fund_records.h"
+#include "user/queryWindow/pending_query.h"
 #include "utils/api_state.h"
 #include "utils/dialog_seam.h"
 #include "utils/error_msg.h"
@@ -26,6 +27,7 @@ DepositAndWithdrawalWidget::DepositAndWithdrawalWidget(QWidget* parent)
       mClearButton(new MyPushButton(QStringLiteral("清空"), this)),
       mRefreshButton(new MyPushButton(QStringLiteral("刷新"), this)),
       mRefreshLock(new QTimer(this)),
+      mPending(new PendingQuery(this)),
       mWithdrawLock(new AnswerLock(mWithdrawButton, QStringLiteral("出金"), this)),
       mDepositLock(new AnswerLock(mDepositButton, QStringLiteral("入金"), this)) {
     mAmountEdit->setPlaceholderText(tr("金额"));
@@ -48,6 +50,7 @@ DepositAndWithdrawalWidget::DepositAndWithdrawalWidget(QWidget* parent)
     mRefreshLock->setSingleShot(true);
     mRefreshLock->setInterval(REFRESH_LOCK_MS);
     connect(mRefreshLock, &QTimer::timeout, this, &DepositAndWithdrawalWidget::slot_unlockRefresh);
+    connect(mPending, &PendingQuery::timedOut, this, &DepositAndWithdrawalWidget::recordQueryTimedOut);
 
     SignalInterface* hub = SignalInterface::instance();
     connect(mRefreshButton, &QPushButton::clicked, this, &DepositAndWithdrawalWidget::slot_clicked);
@@ -124,11 +127,13 @@ void DepositAndWithdrawalWidget::slot_clicked() {
     mRefreshLock->start();
 
     const CMoruReqQryCapTransferRecordField request = InOutFundRecords::recordQuery(currentAccount);
-    if (reqQryInOutFundRecord(&request, takeRequestId(), entryNo) != 0) {
+    const int requestId = takeRequestId();
+    if (reqQryInOutFundRecord(&request, requestId, entryNo) != 0) {
         qWarning() << "出入金信息查询请求失败";
-        DialogSeam::warning(QStringLiteral("错误"), QStringLiteral("查询出错"));
+        DialogSeam::warningFor(this, QStringLiteral("错误"), QStringLiteral("查询出错"));
         return;
     }
+    mPending->sent(requestId);
     tableWidget()->setRowCount(0);
     mRowCount = 0;
 }
@@ -138,15 +143,25 @@ void DepositAndWithdrawalWidget::slot_unlockRefresh() {
 }
 
 void DepositAndWithdrawalWidget::slot_rspQryInOutFundRecord(
-    const CMoruRspQryCapTransferRecordField& pRspField, const CMoruRspInfo& pRspInfo, int, bool bIsLast) {
+    const CMoruRspQryCapTransferRecordField& pRspField, const CMoruRspInfo& pRspInfo, int nRequestID,
+    bool bIsLast) {
+    // Two refreshes a second apart: only the later one's records are listed.
+    if (!mPending->isCurrent(nRequestID)) {
+        qInfo() << "fund record answer of an earlier query dropped:" << nRequestID;
+        return;
+    }
+    if (bIsLast)
+        mPending->done();
+    else
+        mPending->answered();
     if (pRspInfo.ErrorID != 0) {
         const QString text = rspErrorText(pRspInfo);
         qWarning() << QStringLiteral("出入金信息查询失败%1").arg(text);
-        DialogSeam::warning(QStringLiteral("错误"), text);
+        DialogSeam::warningFor(this, QStringLiteral("错误"), text);
         return;
     }
     if (pRspField.TransferDirection == '0' && bIsLast) {
-        DialogSeam::information(QStringLiteral("提示"), QStringLiteral("查询成功，没有记录"));
+        DialogSeam::informationFor(this, QStringLiteral("提示"), QStringLiteral("查询成功，没有记录"));
         return;
     }
     const QStringList cells = InOutFundRecords::rowCells(pRspField);
@@ -157,6 +172,12 @@ void DepositAndWithdrawalWidget::slot_rspQryInOutFundRecord(
     ++mRowCount;
     // Times and directions are wider than the default column; the record lists are short.
     if (bIsLast) table->resizeColumnsToContents();
+}
+
+void DepositAndWithdrawalWidget::recordQueryTimedOut() {
+    qWarning() << "fund record query not answered in time";
+    mRefreshButton->setEnabled(true);
+    DialogSeam::warningFor(this, QStringLiteral("错误"), QStringLiteral("查询超时"));
 }
 
 void DepositAndWithdrawalWidget::slot_clickedClear() {

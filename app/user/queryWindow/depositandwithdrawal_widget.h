@@ -8,6 +8,7 @@
 class AnswerLock;
 class MyLineEdit;
 class MyPushButton;
+class PendingQuery;
 class QTimer;
 
 // The "出入金" page: deposits into and withdrawals from the counter, and the list of such moves.
@@ -31,6 +32,7 @@ public:
     // Each money button stays disabled from its click until its answer comes.
     AnswerLock* withdrawLock() const { return mWithdrawLock; }
     AnswerLock* depositLock() const { return mDepositLock; }
+    PendingQuery* pendingQuery() const { return mPending; }
 
 public slots:
     void slot_clicked();
@@ -50,6 +52,7 @@ private:
     using FundRequest = int (*)(const CMoruReqCapTransferField*, int, int);
     void sendFundRequest(FundRequest request, const char* failureLog, AnswerLock* lock);
     static void showFundAnswer(const CMoruRspInfo& info, const QString& failure, const QString& success);
+    void recordQueryTimedOut();
 
     MyLineEdit* mAmountEdit;
     MyPushButton* mWithdrawButton;
@@ -57,6 +60,8 @@ private:
     MyPushButton* mClearButton;
     MyPushButton* mRefreshButton;
     QTimer* mRefreshLock;
+    // The record query whose answers fill the table.
+    PendingQuery* mPending;
     int mRowCount = 0;
     AnswerLock* mWithdrawLock;
     AnswerLock* mDepositLock;

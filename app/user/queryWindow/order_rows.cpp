@@ -38,14 +38,6 @@ double orderTradePrice(const CMoruRspQryOrderField& record) {
     return record.TradeQty != 0 ? record.TradeAmount / record.TradeQty : 0;
 }
 
-bool rowIsCancellable(const QString& errorCodeText, const QString& kindText) {
-    bool ok = false;
-    const int code = errorCodeText.toInt(&ok);
-    if (!ok || code != 0) return false;
-    return kindText == QStringLiteral("普通报单") || kindText == QStringLiteral("要约") ||
-           kindText == QStringLiteral("权证行权");
-}
-
 namespace {
 
 // An integer column, kept as a number until its text is needed.

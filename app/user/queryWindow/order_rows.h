@@ -21,10 +21,9 @@ void appendOrderCsvLine(QString& out, const CMoruRspQryOrderField& record, Error
 
 // 0x65, 0xAB, 0xAD; 'g' is a cancellation.
 bool isOrderKind(uint8_t msgKind);
-// Orders without an error get a tick box; cancellations and refused orders do not.
+// Orders without an error get a tick box and may be cancelled; cancellations and refused orders
+// may not.
 bool orderHasCheckBox(const CMoruRspQryOrderField& record);
 // Column 11: 1 or 0 for subscriptions and redemptions, the order price for the reverse repos that
 // count as traded, otherwise the average traded price.
 double orderTradePrice(const CMoruRspQryOrderField& record);
-// Whether a shown row may be ticked and cancelled, from the texts of its error code and kind columns.
-bool rowIsCancellable(const QString& errorCodeText, const QString& kindText);

@@ -14,7 +14,7 @@
 #include "moru_securities_api.h"
 #include "user/queryWindow/csv_export.h"
 #include "user/queryWindow/order_rows.h"
-#include "utils/rsp_error_text.h"
+#include "user/queryWindow/pending_query.h"
 #include "utils/api_state.h"
 #include "utils/dialog_seam.h"
 #include "utils/error_msg.h"
@@ -22,10 +22,9 @@
 #include "utils/signal_interface.h"
 
 namespace {
-enum Column { TickColumn = 0, KindColumn = 9, ErrorCodeColumn = 14 };
+enum Column { TickColumn = 0 };
 
 const QString ERROR_TITLE = QStringLiteral("错误");
-const QString QUERY_FAILED = QStringLiteral("查询出错");
 }  // namespace
 
 OrderedWidget::OrderedWidget(QWidget* parent)
@@ -43,12 +42,26 @@ OrderedWidget::OrderedWidget(QWidget* parent)
       mMoreButton(new MyPushButton(QStringLiteral("更多"), this)),
       mExportButton(new MyPushButton(QStringLiteral("导出"), this)),
       mExportAllButton(new MyPushButton(QStringLiteral("全部导出"), this)),
-      mRetryTimer(new QTimer(this)),
+      mCancelTimer(new QTimer(this)),
       mApiConfig(new ReadApiConfig(this)) {
+    PagedQueryOptions options;
+    options.blockRows = BLOCK_ROWS;
+    options.nextPageFailedBox = DialogSeam::Kind::Critical;
+    options.sendFailedLog = "发送委托查询请求失败";
+    options.nextPageFailedLog = "发送委托查询请求失败";
+    options.errorLog = QStringLiteral("委托查询出错%1");
+    mQuery = new PagedRecords<CMoruRspQryOrderField>(
+        this, mSearchButton, mMoreButton, options,
+        [this](int32_t position, int requestId) {
+            CMoruReqQryOrderField req = orderQueryRequest(mFilter, position);
+            return reqQryOrder(&req, requestId, entryNo);
+        },
+        [this](int first, int end) { fillRows(first, end); });
+
     mApiConfig->readConfig();
     initLayout();
-    mRetryTimer->setSingleShot(true);
-    mRetryTimer->setInterval(RETRY_DELAY_MS);
+    mCancelTimer->setSingleShot(true);
+    mCancelTimer->setInterval(PendingQuery::DEFAULT_TIMEOUT_MS);
 
     SignalInterface* hub = SignalInterface::instance();
     connect(mSearchButton, &QPushButton::clicked, this, &OrderedWidget::slot_clicked);
@@ -59,7 +72,7 @@ OrderedWidget::OrderedWidget(QWidget* parent)
     connect(mClearButton, &QPushButton::clicked, this, &OrderedWidget::slot_clickedClear);
     connect(mExportButton, &QPushButton::clicked, this, &QueryWindow::exportToCsv);
     connect(mExportAllButton, &QPushButton::clicked, this, &QueryWindow::exportAllToCsv);
-    connect(mRetryTimer, &QTimer::timeout, this, &OrderedWidget::slot_enableSearch);
+    connect(mCancelTimer, &QTimer::timeout, this, &OrderedWidget::cancelTimedOut);
 }
 
 void OrderedWidget::initLayout() {
@@ -84,80 +97,29 @@ void OrderedWidget::initLayout() {
 }
 
 void OrderedWidget::slot_enableSearch() {
-    mSearchButton->setEnabled(true);
+    mQuery->enableSearch();
 }
 
 void OrderedWidget::slot_clicked() {
-    mSearchButton->setEnabled(false);
     mFilter = makeQueryFilter(mCodeEdit->text(), mOrderNoEdit->text(), mStartTime->time(), mEndTime->time());
-    CMoruReqQryOrderField req = orderQueryRequest(mFilter, 0);
-    const int requestId = takeRequestId();
-    if (reqQryOrder(&req, requestId, entryNo) != 0) {
-        qWarning() << "发送委托查询请求失败";
-        DialogSeam::warning(ERROR_TITLE, QUERY_FAILED);
-        mRetryTimer->start();
-        return;
-    }
-    mQueryRequestId = requestId;
-    tableWidget()->setRowCount(0);
-    mRecordCount = 0;
-    mOrderSysIds.clear();
-    mpRspFieldMap.clear();
+    mQuery->search();
 }
 
 void OrderedWidget::slot_rspQryOrder(const CMoruRspQryOrderField& pRspField, const CMoruRspInfo& pRspInfo,
                                      int nRequestID, bool bIsLast) {
-    if (nRequestID != mQueryRequestId) {
-        // A search started after a cancellation while the previous query still had pages coming.
-        qInfo() << "order query answer of an earlier search dropped" << nRequestID;
-        return;
-    }
-    if (pRspInfo.ErrorID != 0) {
-        mSearchButton->setEnabled(true);
-        const QString text = rspErrorText(pRspInfo);
-        qWarning() << QStringLiteral("委托查询出错%1").arg(text);
-        DialogSeam::warning(ERROR_TITLE, text);
-        return;
-    }
-    mpRspFieldMap.insert(mRecordCount, pRspField);
-    ++mRecordCount;
-    if (mRecordCount == BLOCK_ROWS)
-        additem();
-    else if (mRecordCount > BLOCK_ROWS)
-        mMoreButton->setEnabled(true);
-    mOrderSysIds.append(quint32(pRspField.OrderSysID));  // a copy: the field is unaligned
-
-    if (!bIsLast) return;
-    if (mRecordCount < BLOCK_ROWS) additem();
-    if (pRspField.HasMore != 0)
-        requestNextPage(pRspField.NextPosition);
-    else
-        mSearchButton->setEnabled(true);
-}
-
-void OrderedWidget::requestNextPage(int32_t nextPosition) {
-    CMoruReqQryOrderField req = orderQueryRequest(mFilter, nextPosition);
-    const int requestId = takeRequestId();
-    if (reqQryOrder(&req, requestId, entryNo) != 0) {
-        qWarning() << "发送委托查询请求失败";
-        mSearchButton->setEnabled(true);
-        DialogSeam::critical(ERROR_TITLE, QUERY_FAILED);
-        return;
-    }
-    mQueryRequestId = requestId;
+    mQuery->answer(pRspField, pRspInfo, nRequestID, bIsLast,
+                   PageEnd{pRspField.HasMore != 0, pRspField.NextPosition});
 }
 
 void OrderedWidget::additem() {
+    mQuery->showRows();
+}
+
+void OrderedWidget::fillRows(int first, int end) {
     BaseTableWidget* table = tableWidget();
-    const int first = table->rowCount();
-    const int end = qMin(first + BLOCK_ROWS, mRecordCount);
-    if (end <= first) return;
-    // One repaint for the whole block instead of one request per cell.
-    table->setUpdatesEnabled(false);
-    table->setRowCount(end);
     ErrorTextCache errorTexts;
     for (int i = first; i < end; ++i) {
-        const CMoruRspQryOrderField& record = *mpRspFieldMap.constFind(i);
+        const CMoruRspQryOrderField& record = mQuery->record(i);
         qInfo() << "mpRspFieldMap.value(i).OrderSysID" << quint32(record.OrderSysID);
         if (orderHasCheckBox(record)) {
             auto* tick = new QTableWidgetItem;
@@ -167,37 +129,55 @@ void OrderedWidget::additem() {
         const OrderCells cells = orderCells(record, errorTexts);
         for (int c = 0; c < ORDER_TEXT_COLUMNS; ++c) table->setItem(i, c + 1, new QTableWidgetItem(cells[c]));
     }
-    table->setUpdatesEnabled(true);
 }
 
 void OrderedWidget::slot_moreInfClicked() {
-    additem();
-    if (tableWidget()->rowCount() == mRecordCount) mMoreButton->setEnabled(false);
+    mQuery->showMore();
 }
 
 bool OrderedWidget::rowIsEligible(int row) const {
-    const QTableWidgetItem* code = tableWidget()->item(row, ErrorCodeColumn);
-    const QTableWidgetItem* kind = tableWidget()->item(row, KindColumn);
-    return code && kind && rowIsCancellable(code->text(), kind->text());
+    // Rows are the records in arrival order; the table is never sorted.
+    return row < mQuery->recordCount() && orderHasCheckBox(mQuery->record(row));
 }
 
 void OrderedWidget::slot_cancelOrderClicked() {
+    // Off until the batch is answered: a second click would cancel every order again.
+    mCancelButton->setEnabled(false);
     const char operWay = ReadApiConfig::operWayByte(mApiConfig->value(OPER_WAY_KEY));
     const BaseTableWidget* table = tableWidget();
+    int ticked = 0;
     int sent = 0;
     for (int row = 0; row < table->rowCount(); ++row) {
         const QTableWidgetItem* tick = table->item(row, TickColumn);
         if (!rowIsEligible(row) || !tick || tick->checkState() != Qt::Checked) continue;
-        const quint32 orderSysId = row < mOrderSysIds.size() ? mOrderSysIds.at(row) : 0;
+        ++ticked;
+        const quint32 orderSysId = mQuery->record(row).OrderSysID;
         CMoruReqOrderActionField req = cancelOrderRequest(takeOrderRef(), orderSysId, operWay);
         if (reqCancelOrder(&req, takeRequestId(), entryNo) != 0)
             qWarning() << "cancel request not sent for order" << orderSysId;
-        ++sent;
+        else
+            ++sent;
     }
-    if (sent > 0)
+    if (sent > 0) {
         mCancelMode = sent == 1 ? CancelOne : CancelSeveral;
-    else
-        DialogSeam::information(QStringLiteral("提示"), QStringLiteral("请选择报单"));
+        mCancelTimer->start();
+        return;
+    }
+    mCancelButton->setEnabled(true);
+    if (ticked == 0) {
+        DialogSeam::informationFor(this, QStringLiteral("提示"), QStringLiteral("请选择报单"));
+    } else {
+        qWarning() << "no cancel request sent of" << ticked;
+        DialogSeam::criticalFor(this, ERROR_TITLE, QStringLiteral("撤单请求发送失败"));
+    }
+}
+
+void OrderedWidget::cancelTimedOut() {
+    // Answers still coming for this batch are only logged.
+    mCancelMode = CancelIdle;
+    mCancelButton->setEnabled(true);
+    qWarning() << "batch cancel not answered in time";
+    DialogSeam::warningFor(this, ERROR_TITLE, QStringLiteral("撤单应答超时"));
 }
 
 void OrderedWidget::slot_HeadCheckBoxToggled(bool checked) {
@@ -227,11 +207,13 @@ void OrderedWidget::AfterCancelOrder(const QString& msg, bool ok) {
     // Only the first answer of a batch reaches the user.
     if (mCancelMode == CancelIdle) return;
     mCancelMode = CancelIdle;
+    mCancelTimer->stop();
+    mCancelButton->setEnabled(true);
     DialogSeam::SessionWatch watch;
     if (ok)
-        DialogSeam::information(QStringLiteral("成功"), msg);
+        DialogSeam::informationFor(this, QStringLiteral("成功"), msg);
     else
-        DialogSeam::critical(ERROR_TITLE, msg);
+        DialogSeam::criticalFor(this, ERROR_TITLE, msg);
     if (watch.ended()) return;
     slot_clicked();
     if (auto* header = qobject_cast<MyHeaderView*>(tableWidget()->horizontalHeader()))
@@ -250,8 +232,8 @@ void OrderedWidget::exportAllToCsv() {
     if (!titles.isEmpty()) titles.removeFirst();  // the tick box column
     ErrorTextCache errorTexts;
     CsvExport::exportLines(
-        titles, [this] { return mRecordCount; },
+        titles, [this] { return mQuery->recordCount(); },
         [this, &errorTexts](QString& out, int index) {
-            appendOrderCsvLine(out, *mpRspFieldMap.constFind(index), errorTexts);
+            appendOrderCsvLine(out, mQuery->record(index), errorTexts);
         });
 }

@@ -1,9 +1,7 @@
 #pragma once
 
-#include <QList>
-#include <QMap>
-
 #include "moru_api_types.h"
+#include "user/queryWindow/paged_query.h"
 #include "user/queryWindow/query_requests.h"
 #include "user/queryWindow/query_window.h"
 
@@ -20,7 +18,6 @@ class OrderedWidget : public QueryWindow {
     Q_OBJECT
 public:
     static constexpr int BLOCK_ROWS = 10000;
-    static constexpr int RETRY_DELAY_MS = 1000;
     // cancelMode: no batch waiting for its first answer, one order cancelled, several cancelled.
     enum CancelMode { CancelSeveral = 0, CancelOne = 1, CancelIdle = 2 };
 
@@ -40,9 +37,12 @@ public:
     MyPushButton* clearButton() const { return mClearButton; }
     MyPushButton* exportButton() const { return mExportButton; }
     MyPushButton* exportAllButton() const { return mExportAllButton; }
-    QTimer* retryTimer() const { return mRetryTimer; }
+    QTimer* retryTimer() const { return mQuery->retryTimer(); }
+    // Waits for the first answer of a batch cancel; tests shorten it.
+    QTimer* cancelTimer() const { return mCancelTimer; }
+    PagedRecords<CMoruRspQryOrderField>* query() const { return mQuery; }
     ReadApiConfig* apiConfig() const { return mApiConfig; }
-    int recordCount() const { return mRecordCount; }
+    int recordCount() const { return mQuery->recordCount(); }
     int cancelMode() const { return mCancelMode; }
 
 public slots:
@@ -61,8 +61,10 @@ public slots:
 
 private:
     void initLayout();
+    void fillRows(int first, int end);
+    // An order without error, not a cancellation: it gets a tick box and may be cancelled.
     bool rowIsEligible(int row) const;
-    void requestNextPage(int32_t nextPosition);
+    void cancelTimedOut();
 
     MyLineEdit* mCodeEdit;
     MyPushButton* mCancelButton;
@@ -77,14 +79,11 @@ private:
     MyPushButton* mMoreButton;
     MyPushButton* mExportButton;
     MyPushButton* mExportAllButton;
-    QTimer* mRetryTimer;
+    QTimer* mCancelTimer;
 
     QueryFilter mFilter;
-    // Records answer the page request sent last; answers to an earlier query are not this query's.
-    int mQueryRequestId = -1;
-    int mRecordCount = 0;
     int mCancelMode = CancelIdle;
-    QList<quint32> mOrderSysIds;
-    QMap<int, CMoruRspQryOrderField> mpRspFieldMap;
+    // The orders received for the current search, in arrival order (= table rows).
+    PagedRecords<CMoruRspQryOrderField>* mQuery;
     ReadApiConfig* mApiConfig;
 };

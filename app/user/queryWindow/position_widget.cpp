@@ -1,8 +1,6 @@
 #include "user/queryWindow/position_widget.h"
 
-#include <QDebug>
 #include <QHBoxLayout>
-#include <QTimer>
 
 #include "basicControl/base_table_widget.h"
 #include "basicControl/my_line_edit.h"
@@ -13,7 +11,6 @@
 #include "user/queryWindow/position_rows.h"
 #include "user/queryWindow/query_requests.h"
 #include "user/queryWindow/row_button.h"
-#include "utils/rsp_error_text.h"
 #include "utils/api_state.h"
 #include "utils/dialog_seam.h"
 #include "utils/signal_interface.h"
@@ -30,14 +27,24 @@ PositionWidget::PositionWidget(QWidget* parent)
       mMoreButton(new MyPushButton(QStringLiteral("更多"), this)),
       mClearButton(new MyPushButton(QStringLiteral("清空"), this)),
       mExportButton(new MyPushButton(QStringLiteral("导出"), this)),
-      mExportAllButton(new MyPushButton(QStringLiteral("全部导出"), this)),
-      mRetryTimer(new QTimer(this)) {
+      mExportAllButton(new MyPushButton(QStringLiteral("全部导出"), this)) {
+    PagedQueryOptions options;
+    options.blockRows = BLOCK_ROWS;
+    options.followPages = false;
+    options.moreOffOnSearch = true;
+    options.sendFailedBox = DialogSeam::Kind::Critical;
+    options.errorLog = QStringLiteral("持仓查询失败%1");
+    mQuery = new PagedRecords<CMoruRspQryStockPositionField>(
+        this, mSearchButton, mMoreButton, options,
+        [this](int32_t, int requestId) {
+            CMoruReqQryStockPositionField req = positionQueryRequest(currentAccount, mCodeEdit->text());
+            return reqQryPosition(&req, requestId, entryNo);
+        },
+        [this](int first, int end) { fillRows(first, end); });
     mCodeEdit->setPlaceholderText(tr("证券代码"));
     mCodeEdit->setMaxLength(6);
     mClearButton->setGreenStyle();
     mMoreButton->setEnabled(false);
-    mRetryTimer->setSingleShot(true);
-    mRetryTimer->setInterval(RETRY_DELAY_MS);
 
     QHBoxLayout* tools = toolLayout();
     for (QWidget* w : std::initializer_list<QWidget*>{mCodeEdit, mSearchButton, mMoreButton, mClearButton})
@@ -53,7 +60,6 @@ PositionWidget::PositionWidget(QWidget* parent)
             &PositionWidget::slot_rspQryPosition);
     connect(mExportButton, &QPushButton::clicked, this, &QueryWindow::exportToCsv);
     connect(mExportAllButton, &QPushButton::clicked, this, &QueryWindow::exportAllToCsv);
-    connect(mRetryTimer, &QTimer::timeout, this, &PositionWidget::slot_enableSearch);
 }
 
 MyPushButton* PositionWidget::orderButton(int row) const {
@@ -62,53 +68,24 @@ MyPushButton* PositionWidget::orderButton(int row) const {
 }
 
 void PositionWidget::slot_enableSearch() {
-    mSearchButton->setEnabled(true);
+    mQuery->enableSearch();
 }
 
 void PositionWidget::slot_check() {
-    mSearchButton->setEnabled(false);
-    CMoruReqQryStockPositionField req = positionQueryRequest(currentAccount, mCodeEdit->text());
-    if (reqQryPosition(&req, takeRequestId(), entryNo) != 0) {
-        DialogSeam::critical(QStringLiteral("错误"), QStringLiteral("查询出错"));
-        mRetryTimer->start();
-        return;
-    }
-    mMoreButton->setEnabled(false);
-    tableWidget()->setRowCount(0);
-    mRecordCount = 0;
-    mButtonToRow.clear();
-    mRecords.clear();
+    mQuery->search();
 }
 
 void PositionWidget::slot_rspQryPosition(const CMoruRspQryStockPositionField& pRspField,
-                                         const CMoruRspInfo& pRspInfo, int, bool bIsLast) {
-    if (pRspInfo.ErrorID != 0) {
-        mSearchButton->setEnabled(true);
-        const QString text = rspErrorText(pRspInfo);
-        qWarning() << QStringLiteral("持仓查询失败%1").arg(text);
-        DialogSeam::warning(QStringLiteral("错误"), text);
-        return;
-    }
-    mRecords.insert(mRecordCount, pRspField);
-    ++mRecordCount;
-    if (mRecordCount == BLOCK_ROWS)
-        showRows();
-    else if (mRecordCount > BLOCK_ROWS)
-        mMoreButton->setEnabled(true);
-
-    if (!bIsLast) return;
-    if (mRecordCount < BLOCK_ROWS) showRows();
-    mSearchButton->setEnabled(true);
+                                         const CMoruRspInfo& pRspInfo, int nRequestID, bool bIsLast) {
+    mQuery->answer(pRspField, pRspInfo, nRequestID, bIsLast);
 }
 
-void PositionWidget::showRows() {
+void PositionWidget::fillRows(int first, int end) {
+    // The first block of a search: the buttons of the rows before went with them.
+    if (first == 0) mButtonToRow.clear();
     BaseTableWidget* table = tableWidget();
-    const int first = table->rowCount();
-    const int end = qMin(first + BLOCK_ROWS, mRecordCount);
-    if (end <= first) return;
-    table->setRowCount(end);
     for (int row = first; row < end; ++row) {
-        const PositionCells cells = positionCells(*mRecords.constFind(row));
+        const PositionCells cells = positionCells(mQuery->record(row));
         for (int c = 0; c < POSITION_TEXT_COLUMNS; ++c)
             table->setItem(row, c, new QTableWidgetItem(cells[c]));
         placeOrderButton(row);
@@ -122,8 +99,7 @@ void PositionWidget::placeOrderButton(int row) {
 }
 
 void PositionWidget::slot_clickMore() {
-    showRows();
-    if (tableWidget()->rowCount() == mRecordCount) mMoreButton->setEnabled(false);
+    mQuery->showMore();
 }
 
 void PositionWidget::slot_clickOrder() {
@@ -141,9 +117,9 @@ void PositionWidget::exportAllToCsv() {
     QStringList titles = headerLabels();
     if (!titles.isEmpty()) titles.removeLast();  // the button column
     CsvExport::exportLines(
-        titles, [this] { return mRecordCount; },
+        titles, [this] { return mQuery->recordCount(); },
         [this](QString& out, int index) {
-            const PositionCells cells = positionCells(*mRecords.constFind(index));
+            const PositionCells cells = positionCells(mQuery->record(index));
             for (int c = 0; c < POSITION_TEXT_COLUMNS; ++c)
                 Utils::appendCsvField(out, cells[c], c == POSITION_TEXT_COLUMNS - 1);
         });

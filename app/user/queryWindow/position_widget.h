@@ -3,6 +3,7 @@
 #include <QMap>
 
 #include "moru_api_types.h"
+#include "user/queryWindow/paged_query.h"
 #include "user/queryWindow/query_window.h"
 
 class MyLineEdit;
@@ -15,7 +16,6 @@ class PositionWidget : public QueryWindow {
     Q_OBJECT
 public:
     static constexpr int BLOCK_ROWS = 20;
-    static constexpr int RETRY_DELAY_MS = 1000;
 
     explicit PositionWidget(QWidget* parent = nullptr);
 
@@ -26,8 +26,9 @@ public:
     MyPushButton* exportButton() const { return mExportButton; }
     MyPushButton* exportAllButton() const { return mExportAllButton; }
     MyPushButton* orderButton(int row) const;
-    QTimer* retryTimer() const { return mRetryTimer; }
-    int recordCount() const { return mRecordCount; }
+    QTimer* retryTimer() const { return mQuery->retryTimer(); }
+    PagedRecords<CMoruRspQryStockPositionField>* query() const { return mQuery; }
+    int recordCount() const { return mQuery->recordCount(); }
 
 public slots:
     void slot_rspQryPosition(const CMoruRspQryStockPositionField& pRspField, const CMoruRspInfo& pRspInfo,
@@ -41,7 +42,7 @@ public slots:
     void slot_enableSearch();
 
 private:
-    void showRows();
+    void fillRows(int first, int end);
     void placeOrderButton(int row);
 
     MyLineEdit* mCodeEdit;
@@ -50,9 +51,8 @@ private:
     MyPushButton* mClearButton;
     MyPushButton* mExportButton;
     MyPushButton* mExportAllButton;
-    QTimer* mRetryTimer;
 
-    int mRecordCount = 0;
     QMap<QObject*, int> mButtonToRow;
-    QMap<int, CMoruRspQryStockPositionField> mRecords;
+    // The positions received for the current search, in arrival order.
+    PagedRecords<CMoruRspQryStockPositionField>* mQuery;
 };

@@ -1,8 +1,6 @@
 #include "user/queryWindow/transaction_widget.h"
 
-#include <QDebug>
 #include <QHBoxLayout>
-#include <QTimer>
 
 #include "basicControl/base_table_widget.h"
 #include "basicControl/my_label.h"
@@ -12,17 +10,10 @@
 #include "constants.h"
 #include "moru_securities_api.h"
 #include "user/queryWindow/csv_export.h"
-#include "utils/rsp_error_text.h"
 #include "user/queryWindow/trade_rows.h"
 #include "utils/api_state.h"
-#include "utils/dialog_seam.h"
 #include "utils/signal_interface.h"
 #include "utils/utils.h"
-
-namespace {
-const QString ERROR_TITLE = QStringLiteral("错误");
-const QString QUERY_FAILED = QStringLiteral("查询出错");
-}  // namespace
 
 TransactionWidget::TransactionWidget(QWidget* parent)
     : QueryWindow(TRADE_QUERY_TAB, parent),
@@ -37,11 +28,21 @@ TransactionWidget::TransactionWidget(QWidget* parent)
       mQueryButton(new MyPushButton(QStringLiteral("查询"), this)),
       mMoreButton(new MyPushButton(QStringLiteral("更多"), this)),
       mExportButton(new MyPushButton(QStringLiteral("导出"), this)),
-      mExportAllButton(new MyPushButton(QStringLiteral("全部导出"), this)),
-      mRetryTimer(new QTimer(this)) {
+      mExportAllButton(new MyPushButton(QStringLiteral("全部导出"), this)) {
+    PagedQueryOptions options;
+    options.blockRows = BLOCK_ROWS;
+    options.moreWhenPagesFollow = true;
+    options.sendFailedLog = "成交查询请求失败";
+    options.nextPageFailedLog = "成交查询更多信息请求失败";
+    options.errorLog = QStringLiteral("成交查询失败%1");
+    mQuery = new PagedRecords<CMoruRspQryTradeField>(
+        this, mQueryButton, mMoreButton, options,
+        [this](int32_t position, int requestId) {
+            CMoruReqQryTradeField req = tradeQueryRequest(mFilter, position);
+            return reqQryTrade(&req, requestId, entryNo);
+        },
+        [this](int first, int end) { fillRows(first, end); });
     initLayout();
-    mRetryTimer->setSingleShot(true);
-    mRetryTimer->setInterval(RETRY_DELAY_MS);
 
     connect(mQueryButton, &QPushButton::clicked, this, &TransactionWidget::slot_click);
     connect(mClearButton, &QPushButton::clicked, this, &TransactionWidget::slot_clickedClear);
@@ -50,7 +51,6 @@ TransactionWidget::TransactionWidget(QWidget* parent)
     connect(mMoreButton, &QPushButton::clicked, this, &TransactionWidget::slot_moreInfClicked);
     connect(mExportButton, &QPushButton::clicked, this, &QueryWindow::exportToCsv);
     connect(mExportAllButton, &QPushButton::clicked, this, &QueryWindow::exportAllToCsv);
-    connect(mRetryTimer, &QTimer::timeout, this, &TransactionWidget::slot_enableQuery);
 }
 
 void TransactionWidget::initLayout() {
@@ -75,74 +75,30 @@ void TransactionWidget::initLayout() {
 }
 
 void TransactionWidget::slot_enableQuery() {
-    mQueryButton->setEnabled(true);
+    mQuery->enableSearch();
 }
 
 void TransactionWidget::slot_click() {
-    mQueryButton->setEnabled(false);
     mFilter = makeQueryFilter(mCodeEdit->text(), mOrderNoEdit->text(), mStartTime->time(), mEndTime->time());
-    CMoruReqQryTradeField req = tradeQueryRequest(mFilter, 0);
-    if (reqQryTrade(&req, takeRequestId(), entryNo) != 0) {
-        qWarning() << "成交查询请求失败";
-        DialogSeam::warning(ERROR_TITLE, QUERY_FAILED);
-        mRetryTimer->start();
-        return;
-    }
-    tableWidget()->setRowCount(0);
-    mRecordCount = 0;
-    mRecords.clear();
+    mQuery->search();
 }
 
 void TransactionWidget::slot_rspQryTrade(const CMoruRspQryTradeField& pRspField, const CMoruRspInfo& pRspInfo,
-                                         int, bool bIsLast) {
-    if (pRspInfo.ErrorID != 0) {
-        mQueryButton->setEnabled(true);
-        const QString text = rspErrorText(pRspInfo);
-        qWarning() << QStringLiteral("成交查询失败%1").arg(text);
-        DialogSeam::warning(ERROR_TITLE, text);
-        return;
-    }
-    mRecords.insert(mRecordCount, pRspField);
-    ++mRecordCount;
-    if (mRecordCount == BLOCK_ROWS)
-        showRows();
-    else if (mRecordCount > BLOCK_ROWS)
-        mMoreButton->setEnabled(true);
-
-    if (!bIsLast) return;
-    if (mRecordCount < BLOCK_ROWS) showRows();
-    if (pRspField.HasMore != 0) {
-        mMoreButton->setEnabled(true);
-        requestNextPage(pRspField.NextPosition);
-    } else {
-        mQueryButton->setEnabled(true);
-    }
+                                         int nRequestID, bool bIsLast) {
+    mQuery->answer(pRspField, pRspInfo, nRequestID, bIsLast,
+                   PageEnd{pRspField.HasMore != 0, pRspField.NextPosition});
 }
 
-void TransactionWidget::requestNextPage(int32_t nextPosition) {
-    CMoruReqQryTradeField req = tradeQueryRequest(mFilter, nextPosition);
-    if (reqQryTrade(&req, takeRequestId(), entryNo) != 0) {
-        qWarning() << "成交查询更多信息请求失败";
-        mQueryButton->setEnabled(true);
-        DialogSeam::warning(ERROR_TITLE, QUERY_FAILED);
-    }
-}
-
-void TransactionWidget::showRows() {
+void TransactionWidget::fillRows(int first, int end) {
     BaseTableWidget* table = tableWidget();
-    const int first = table->rowCount();
-    const int end = qMin(first + BLOCK_ROWS, mRecordCount);
-    if (end <= first) return;
-    table->setRowCount(end);
     for (int row = first; row < end; ++row) {
-        const TradeCells cells = tradeCells(*mRecords.constFind(row));
+        const TradeCells cells = tradeCells(mQuery->record(row));
         for (int c = 0; c < TRADE_TEXT_COLUMNS; ++c) table->setItem(row, c, new QTableWidgetItem(cells[c]));
     }
 }
 
 void TransactionWidget::slot_moreInfClicked() {
-    showRows();
-    if (tableWidget()->rowCount() == mRecordCount) mMoreButton->setEnabled(false);
+    mQuery->showMore();
 }
 
 void TransactionWidget::slot_clickedClear() {
@@ -154,9 +110,9 @@ void TransactionWidget::slot_clickedClear() {
 
 void TransactionWidget::exportAllToCsv() {
     CsvExport::exportLines(
-        headerLabels(), [this] { return mRecordCount; },
+        headerLabels(), [this] { return mQuery->recordCount(); },
         [this](QString& out, int index) {
-            const TradeCells cells = tradeCells(*mRecords.constFind(index));
+            const TradeCells cells = tradeCells(mQuery->record(index));
             for (int c = 0; c < TRADE_TEXT_COLUMNS; ++c)
                 Utils::appendCsvField(out, cells[c], c == TRADE_TEXT_COLUMNS - 1);
         });

@@ -1,8 +1,7 @@
 #pragma once
 
-#include <QMap>
-
 #include "moru_api_types.h"
+#include "user/queryWindow/paged_query.h"
 #include "user/queryWindow/query_requests.h"
 #include "user/queryWindow/query_window.h"
 
@@ -18,7 +17,6 @@ class TransactionWidget : public QueryWindow {
     Q_OBJECT
 public:
     static constexpr int BLOCK_ROWS = 10000;
-    static constexpr int RETRY_DELAY_MS = 1000;
 
     explicit TransactionWidget(QWidget* parent = nullptr);
 
@@ -31,8 +29,9 @@ public:
     MyPushButton* clearButton() const { return mClearButton; }
     MyPushButton* exportButton() const { return mExportButton; }
     MyPushButton* exportAllButton() const { return mExportAllButton; }
-    QTimer* retryTimer() const { return mRetryTimer; }
-    int recordCount() const { return mRecordCount; }
+    QTimer* retryTimer() const { return mQuery->retryTimer(); }
+    PagedRecords<CMoruRspQryTradeField>* query() const { return mQuery; }
+    int recordCount() const { return mQuery->recordCount(); }
 
 public slots:
     void slot_click();
@@ -46,8 +45,7 @@ public slots:
 
 private:
     void initLayout();
-    void showRows();
-    void requestNextPage(int32_t nextPosition);
+    void fillRows(int first, int end);
 
     MyLineEdit* mCodeEdit;
     MyLabel* mOrderNoLabel;
@@ -61,9 +59,8 @@ private:
     MyPushButton* mMoreButton;
     MyPushButton* mExportButton;
     MyPushButton* mExportAllButton;
-    QTimer* mRetryTimer;
 
     QueryFilter mFilter;
-    int mRecordCount = 0;
-    QMap<int, CMoruRspQryTradeField> mRecords;
+    // The trades received for the current query, in arrival order.
+    PagedRecords<CMoruRspQryTradeField>* mQuery;
 };

@@ -7,6 +7,7 @@
 #include "basicControl/my_push_button.h"
 #include "moru_securities_api.h"
 #include "user/queryWindow/fundtransfer/fund_transfer_records.h"
+#include "user/queryWindow/pending_query.h"
 #include "utils/api_state.h"
 #include "utils/dialog_seam.h"
 #include "utils/error_msg.h"
@@ -14,7 +15,8 @@
 
 FundTransferTableWidget::FundTransferTableWidget(QWidget* parent)
     : QueryWindow(QStringLiteral("资金调拨记录"), parent),
-      mRefreshButton(new MyPushButton(QStringLiteral("刷新"), this)) {
+      mRefreshButton(new MyPushButton(QStringLiteral("刷新"), this)),
+      mPending(new PendingQuery(this)) {
     QHBoxLayout* tools = toolLayout();
     tools->addStretch();
     tools->addWidget(mRefreshButton, 0, Qt::AlignRight);
@@ -22,6 +24,7 @@ FundTransferTableWidget::FundTransferTableWidget(QWidget* parent)
     armRefresh();
     connect(SignalInterface::instance(), &SignalInterface::signal_rspQryBTFundTransferRecord, this,
             &FundTransferTableWidget::slot_rspQryBTFundTransferRecord);
+    connect(mPending, &PendingQuery::timedOut, this, &FundTransferTableWidget::queryTimedOut);
 }
 
 void FundTransferTableWidget::armRefresh() {
@@ -37,25 +40,37 @@ void FundTransferTableWidget::slot_clicked() {
     mRefreshConnection = QMetaObject::Connection();
 
     const CMoruReqQryBTCapTransferManagerField request = FundTransferRecords::recordQuery(currentAccount);
-    if (reqQryBTFundTransferRecord(&request, takeRequestId(), entryNo) != 0) {
+    const int requestId = takeRequestId();
+    if (reqQryBTFundTransferRecord(&request, requestId, entryNo) != 0) {
         qWarning() << "资金调拨信息查询失败";
         armRefresh();  // before the box: the page may be gone once it returns
-        DialogSeam::warning(QStringLiteral("错误"), QStringLiteral("查询失败"));
+        DialogSeam::warningFor(this, QStringLiteral("错误"), QStringLiteral("查询失败"));
         return;
     }
+    mPending->sent(requestId);
     tableWidget()->setRowCount(0);
     mRowCount = 0;
 }
 
 void FundTransferTableWidget::slot_rspQryBTFundTransferRecord(
-    const CMoruRspQryBTCapTransferManagerField& pRspField, const CMoruRspInfo& pRspInfo, int, bool bIsLast) {
-    if (bIsLast) armRefresh();
+    const CMoruRspQryBTCapTransferManagerField& pRspField, const CMoruRspInfo& pRspInfo, int nRequestID,
+    bool bIsLast) {
+    if (!mPending->isCurrent(nRequestID)) {
+        qInfo() << "transfer record answer of an earlier query dropped:" << nRequestID;
+        return;
+    }
+    if (bIsLast) {
+        mPending->done();
+        armRefresh();
+    } else {
+        mPending->answered();
+    }
     if (pRspInfo.ErrorID != 0) {
         const QString text = QStringLiteral("[%0]%1")
                                  .arg(pRspInfo.ErrorID)
                                  .arg(ErrorMsg::instance()->getErrorMsgManagerPriority(pRspInfo));
         qWarning() << QStringLiteral("资金调拨信息查询失败%1").arg(text);
-        DialogSeam::warning(QStringLiteral("错误"), text);
+        DialogSeam::warningFor(this, QStringLiteral("错误"), text);
         return;
     }
     const QStringList cells = FundTransferRecords::rowCells(pRspField);
@@ -66,4 +81,10 @@ void FundTransferTableWidget::slot_rspQryBTFundTransferRecord(
     ++mRowCount;
     // Times and directions are wider than the default column; the record lists are short.
     if (bIsLast) table->resizeColumnsToContents();
+}
+
+void FundTransferTableWidget::queryTimedOut() {
+    qWarning() << "transfer record query not answered in time";
+    armRefresh();
+    DialogSeam::warningFor(this, QStringLiteral("错误"), QStringLiteral("查询超时"));
 }

@@ -4,6 +4,7 @@
 #include "user/queryWindow/query_window.h"
 
 class MyPushButton;
+class PendingQuery;
 
 // The right side of the transfer dialog: the account's transfer records.
 class FundTransferTableWidget : public QueryWindow {
@@ -15,6 +16,7 @@ public:
     // Whether a click on "刷新" sends a query now (not while one is answered).
     bool refreshArmed() const { return bool(mRefreshConnection); }
     int rowCount() const { return mRowCount; }
+    PendingQuery* pendingQuery() const { return mPending; }
 
 public slots:
     void slot_clicked();
@@ -23,8 +25,10 @@ public slots:
 
 private:
     void armRefresh();
+    void queryTimedOut();
 
     MyPushButton* mRefreshButton;
+    PendingQuery* mPending;
     QMetaObject::Connection mRefreshConnection;
     int mRowCount = 0;
 };
