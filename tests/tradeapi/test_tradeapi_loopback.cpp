@@ -241,12 +241,14 @@ private slots:
         buy.OrderType = '2';
         buy.OrderFlag = '0';
         QCOMPARE(reqInsertOrder(&buy, 21, 0), 0);
-        QVERIFY(recorder().waitForName("onRtnOrder", 3000));
+        // Accepted, then filled.
+        QVERIFY(recorder().waitForName("onRtnOrder", 3000, 2));
         auto rsp = recorder().named("onRspInsertOrder");
         QCOMPARE(rsp.size(), size_t(1));
         QCOMPARE(rsp[0].errorId, 0);
         QCOMPARE(rsp[0].requestId, 21);
-        auto rtn = recorder().named("onRtnOrder")[0].as<CMoruRtnOrderField>();
+        QCOMPARE(recorder().named("onRtnOrder")[0].as<CMoruRtnOrderField>().OrderStatus, '2');
+        auto rtn = recorder().named("onRtnOrder")[1].as<CMoruRtnOrderField>();
         QCOMPARE(rtn.OrderStatus, '8');
         QCOMPARE(fixture::val(rtn.TradeQty), 100u);
         QCOMPARE(fixture::val(rtn.LeavesQty), 0u);
@@ -340,7 +342,11 @@ private slots:
         QCOMPARE(reqInsertOrder(&o, 30, 0), 0);
         QVERIFY(recorder().waitForName("onRspInsertOrder", 3000));
         QCOMPARE(recorder().named("onRspInsertOrder")[0].errorId, error);
-        QVERIFY(recorder().named("onRtnOrder").empty());
+        // The refusal comes as a return too, with its number.
+        QVERIFY(recorder().waitForName("onRtnOrder", 3000));
+        const auto refused = recorder().named("onRtnOrder")[0];
+        QCOMPARE(refused.errorId, error);
+        QCOMPARE(refused.as<CMoruRtnOrderField>().OrderStatus, '9');
     }
 
     void tenderOfferAndWarrantExercise() {
