@@ -13,6 +13,7 @@
 #include "basicControl/my_push_button.h"
 #include "basicControl/tab_style.h"
 #include "constants.h"
+#include "user/live/live_pages.h"
 #include "user/live/live_updates.h"
 #include "user/live/today_returns_widget.h"
 #include "user/orderWindow/order_window.h"

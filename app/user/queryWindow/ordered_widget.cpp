@@ -12,6 +12,7 @@
 #include "basicControl/my_time_edit.h"
 #include "constants.h"
 #include "moru_securities_api.h"
+#include "user/live/order_return_rows.h"
 #include "user/queryWindow/csv_export.h"
 #include "user/queryWindow/order_rows.h"
 #include "user/queryWindow/pending_query.h"
@@ -19,6 +20,7 @@
 #include "utils/dialog_seam.h"
 #include "utils/error_msg.h"
 #include "utils/read_api_config.h"
+#include "utils/record_text.h"
 #include "utils/signal_interface.h"
 
 namespace {
@@ -116,19 +118,68 @@ void OrderedWidget::additem() {
 }
 
 void OrderedWidget::fillRows(int first, int end) {
-    BaseTableWidget* table = tableWidget();
     ErrorTextCache errorTexts;
     for (int i = first; i < end; ++i) {
-        const CMoruRspQryOrderField& record = mQuery->record(i);
-        qInfo() << "mpRspFieldMap.value(i).OrderSysID" << quint32(record.OrderSysID);
-        if (orderHasCheckBox(record)) {
-            auto* tick = new QTableWidgetItem;
-            tick->setCheckState(Qt::Unchecked);
-            table->setItem(i, TickColumn, tick);
-        }
-        const OrderCells cells = orderCells(record, errorTexts);
-        for (int c = 0; c < ORDER_TEXT_COLUMNS; ++c) table->setItem(i, c + 1, new QTableWidgetItem(cells[c]));
+        qInfo() << "mpRspFieldMap.value(i).OrderSysID" << quint32(mQuery->record(i).OrderSysID);
+        fillRow(i, errorTexts);
     }
+}
+
+void OrderedWidget::fillRow(int row, ErrorTextCache& errorTexts) {
+    BaseTableWidget* table = tableWidget();
+    const CMoruRspQryOrderField& record = mQuery->record(row);
+    if (orderHasCheckBox(record)) {
+        auto* tick = new QTableWidgetItem;
+        tick->setCheckState(Qt::Unchecked);
+        table->setItem(row, TickColumn, tick);
+    }
+    const OrderCells cells = orderCells(record, errorTexts);
+    for (int c = 0; c < ORDER_TEXT_COLUMNS; ++c) table->setItem(row, c + 1, new QTableWidgetItem(cells[c]));
+}
+
+int OrderedWidget::recordIndexOf(quint32 orderSysId) {
+    if (mIndexedGeneration != mQuery->generation()) {
+        mIndexBySysId.clear();
+        mIndexedCount = 0;
+        mIndexedGeneration = mQuery->generation();
+    }
+    // Records only ever come at the end: index those that came since the last look.
+    for (; mIndexedCount < mQuery->recordCount(); ++mIndexedCount)
+        mIndexBySysId.insert(quint32(mQuery->record(mIndexedCount).OrderSysID), mIndexedCount);
+    return mIndexBySysId.value(orderSysId, -1);
+}
+
+void OrderedWidget::applyOrderReturn(const CMoruRtnOrderField& rtn, const CMoruRspInfo& info) {
+    if (!mQuery->searchedOnce()) return;
+    const quint32 sysId = rtn.OrderSysID;
+    int index = recordIndexOf(sysId);
+    BaseTableWidget* table = tableWidget();
+    ErrorTextCache errorTexts;
+    if (index < 0) {
+        // Placed after the search: kept when the search's code filter lets it in.
+        if (!mFilter.code.isEmpty() && mFilter.code != fieldText(rtn.SecurityID)) return;
+        if (mFilter.orderSysId != 0 && mFilter.orderSysId != sysId) return;
+        mQuery->appendRecord(orderRecordFromReturn(rtn, quint16(info.ErrorID)));
+        index = recordIndexOf(sysId);
+        const int shown = table->rowCount();
+        // Shown when it falls in the blocks already on screen; otherwise "更多" brings it.
+        if (index == shown && shown % BLOCK_ROWS != 0) {
+            table->setRowCount(shown + 1);
+            fillRow(index, errorTexts);
+        } else if (index >= shown) {
+            mMoreButton->setEnabled(true);
+        }
+        return;
+    }
+    CMoruRspQryOrderField& record = mQuery->recordToChange(index);
+    if (!::applyOrderReturn(record, rtn) || index >= table->rowCount()) return;
+    const OrderCells cells = orderCells(record, errorTexts);
+    for (int c = 0; c < ORDER_TEXT_COLUMNS; ++c) {
+        QTableWidgetItem* item = table->item(index, c + 1);
+        if (item && item->text() != cells[c]) item->setText(cells[c]);
+    }
+    // A finished order can no longer be cancelled: its tick box goes, ticked or not.
+    if (isFinalOrderStatus(record.OrderStatus)) delete table->takeItem(index, TickColumn);
 }
 
 void OrderedWidget::slot_moreInfClicked() {

@@ -1,6 +1,9 @@
 #pragma once
 
+#include <QHash>
+
 #include "moru_api_types.h"
+#include "user/queryWindow/order_rows.h"
 #include "user/queryWindow/paged_query.h"
 #include "user/queryWindow/query_requests.h"
 #include "user/queryWindow/query_window.h"
@@ -45,6 +48,10 @@ public:
     int recordCount() const { return mQuery->recordCount(); }
     int cancelMode() const { return mCancelMode; }
 
+    // An order return: the stored record of that order and its row, if shown, follow it; an order not
+    // seen by the last search is added. Off when [live] orderRows is off.
+    void applyOrderReturn(const CMoruRtnOrderField& rtn, const CMoruRspInfo& info);
+
 public slots:
     void slot_clicked();
     void slot_moreInfClicked();
@@ -62,6 +69,9 @@ public slots:
 private:
     void initLayout();
     void fillRows(int first, int end);
+    void fillRow(int row, ErrorTextCache& errorTexts);
+    // Index of the stored record of an order; -1 when the last search did not bring it.
+    int recordIndexOf(quint32 orderSysId);
     // An order without error, not a cancellation: it gets a tick box and may be cancelled.
     bool rowIsEligible(int row) const;
     void cancelTimedOut();
@@ -85,5 +95,9 @@ private:
     int mCancelMode = CancelIdle;
     // The orders received for the current search, in arrival order (= table rows).
     PagedRecords<CMoruRspQryOrderField>* mQuery;
+    // Order number -> record index, kept up to the records of the current search.
+    QHash<quint32, int> mIndexBySysId;
+    int mIndexedGeneration = -1;
+    int mIndexedCount = 0;
     ReadApiConfig* mApiConfig;
 };

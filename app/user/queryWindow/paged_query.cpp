@@ -2,6 +2,8 @@
 
 #include <QAbstractButton>
 #include <QDebug>
+#include <QLabel>
+#include <QTime>
 #include <QTimer>
 
 #include "basicControl/base_table_widget.h"
@@ -55,6 +57,8 @@ void PagedQuery::search() {
     if (mOptions.moreOffOnSearch) mMore->setEnabled(false);
     mPage->tableWidget()->setRowCount(0);
     clearRecords();
+    ++mGeneration;
+    mSearchedOnce = true;
 }
 
 bool PagedQuery::takeAnswer(const CMoruRspInfo& info, int requestId) {
@@ -90,6 +94,10 @@ void PagedQuery::recordStored(bool isLast, const PageEnd& end) {
     if (!mOptions.followPages || !end.hasMore) {
         mPending->done();
         mSearch->setEnabled(true);
+        if (mStamp)
+            mStamp->setText(
+                QStringLiteral("更新于 %1").arg(QTime::currentTime().toString(QStringLiteral("HH:mm:ss"))));
+        emit finished();
         return;
     }
     // A counter that keeps saying "more" from the same place would be asked forever.

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QAbstractButton>
 #include <QObject>
 #include <QString>
 #include <cstdint>
@@ -10,7 +11,8 @@
 #include "utils/dialog_seam.h"
 
 class PendingQuery;
-class QAbstractButton;
+class QLabel;
+
 class QTimer;
 class QueryWindow;
 
@@ -48,6 +50,10 @@ struct PageEnd {
 // received stay in every case. Boxes go through the page, one at a time.
 class PagedQuery : public QObject {
     Q_OBJECT
+signals:
+    // The last page of a search came in whole.
+    void finished();
+
 public:
     static constexpr int RECORD_CAP = 1000000;
     static constexpr int RETRY_DELAY_MS = 1000;
@@ -68,6 +74,15 @@ public:
     void enableSearch();
 
     virtual int recordCount() const = 0;
+
+    // A search has been started this session; one runs now (its button waits).
+    bool searchedOnce() const { return mSearchedOnce; }
+    bool searching() const { return !mSearch->isEnabled(); }
+    // Counts the searches that replaced the records.
+    int generation() const { return mGeneration; }
+
+    // A label that shows when the last search finished ("更新于 10:31:05"); none by default.
+    void setStampLabel(QLabel* label) { mStamp = label; }
 
     QTimer* retryTimer() const { return mRetryTimer; }
     PendingQuery* pending() const { return mPending; }
@@ -96,6 +111,9 @@ private:
     PendingQuery* mPending;
     int32_t mQueryPosition = 0;
     int mRecordCap = RECORD_CAP;
+    int mGeneration = 0;
+    QLabel* mStamp = nullptr;
+    bool mSearchedOnce = false;
 };
 
 // The records of one search, kept in arrival order.
@@ -113,6 +131,9 @@ public:
 
     int recordCount() const override { return int(mRecords.size()); }
     const Record& record(int index) const { return mRecords[std::size_t(index)]; }
+    // Live changes between searches; the next search replaces them with the counter's answer.
+    Record& recordToChange(int index) { return mRecords[std::size_t(index)]; }
+    void appendRecord(const Record& record) { mRecords.push_back(record); }
 
 private:
     void clearRecords() override { std::deque<Record>().swap(mRecords); }
