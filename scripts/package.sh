@@ -7,7 +7,7 @@ root=$(cd "$(dirname "$0")/.." && pwd)
 build=${BUILD_DIR:-$root/build}
 "$root/scripts/setup.sh" >&2
 cmake -S "$root" -B "$build" -DCMAKE_BUILD_TYPE=${BUILD_TYPE:-RelWithDebInfo} "$@" >/dev/null
-cmake --build "$build" -j2 --target Moru-Desk MoruSecuritiesAPI moru-sim >&2
+cmake --build "$build" -j2 --target programs >&2
 rm -f "$build"/moru-desk_*.deb
 (cd "$build" && cpack -G DEB >&2)
 ls "$build"/moru-desk_*_amd64.deb
