@@ -12,6 +12,8 @@ int main(int argc, char* argv[]) {
         return 0;
     }
     QApplication app(argc, argv);
+    // Lets a desktop match the window to the menu entry and its icon.
+    QGuiApplication::setDesktopFileName(QStringLiteral("local.moru.Desk"));
     prepareApplication();
     installQtChineseTranslation();
 
