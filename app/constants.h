@@ -7,10 +7,13 @@
 // built before main runs.
 
 inline const QString APP_NAME = QStringLiteral("Moru-Desk");
-inline const QString APP_VERSION = QStringLiteral("3.2");
+// The CMake project version, the one place it is written (app_version.cpp).
+extern const char MORU_VERSION_TEXT[];
+inline const QString APP_VERSION = QString::fromLatin1(MORU_VERSION_TEXT);
 inline const QString APP_TITLE = QStringLiteral("%0 %1").arg(APP_NAME, APP_VERSION);
 
-// Appended to QCoreApplication::applicationDirPath().
+// VERSION_FILE_PATH is appended to QCoreApplication::applicationDirPath(); the config/ paths are
+// resolved by configFilePath() (app_paths.h): beside the executable, or the user's folder when installed.
 inline const QString VERSION_FILE_PATH = QStringLiteral("/version.txt");
 inline const QString API_CONFIG_PATH = QStringLiteral("/config/api_config.txt");
 inline const QString BOT_CONFIG_PATH = QStringLiteral("/config/moru_bot_config.ini");

@@ -39,7 +39,29 @@ QString levelWord(QtMsgType type) {
     return QString();
 }
 
+// Never destroyed, as the log mutex.
+struct LogDirChoice {
+    QMutex mutex;
+    QString dir;
+};
+LogDirChoice& logDirChoice() {
+    static auto* choice = new LogDirChoice;
+    return *choice;
+}
+
 }  // namespace
+
+QString logDirectory() {
+    LogDirChoice& choice = logDirChoice();
+    QMutexLocker lock(&choice.mutex);
+    return choice.dir.isEmpty() ? QDir::currentPath() + QStringLiteral("/log") : choice.dir;
+}
+
+void setLogDirectory(const QString& dir) {
+    LogDirChoice& choice = logDirChoice();
+    QMutexLocker lock(&choice.mutex);
+    choice.dir = dir;
+}
 
 QString formatLogLine(const QDateTime& now, QtMsgType type, const QMessageLogContext& context,
                       const QString& message, qint64 pid) {
@@ -71,7 +93,7 @@ void logMessageHandler(QtMsgType type, const QMessageLogContext& context, const 
         const QString line =
             formatLogLine(clock(), type, context, message, QCoreApplication::applicationPid());
 
-        const QString logDir = QDir::currentPath() + QStringLiteral("/log");
+        const QString logDir = logDirectory();
         QDir dir(logDir);
         if (!dir.exists()) dir.mkdir(logDir);
 

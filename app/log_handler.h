@@ -13,6 +13,11 @@ void logMessageHandler(QtMsgType type, const QMessageLogContext& context, const 
 QString formatLogLine(const QDateTime& now, QtMsgType type, const QMessageLogContext& context,
                       const QString& message, qint64 pid);
 
+// The folder of the daily files: log/ under the working directory as it is at each message, unless
+// start-up chose another (an installed program logs into the user's state folder).
+QString logDirectory();
+void setLogDirectory(const QString& dir);
+
 // "<dir>/Moru-Desk-yyyyMMdd.log".
 QString logFileName(const QString& logDir, const QDate& date);
 

@@ -4,7 +4,10 @@
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 "$root/scripts/setup.sh"
-BUILD_DIR=$root/build "$root/scripts/build.sh"
+# Only what runs (terminal, trading library, moru-sim, config/); scripts/test.sh builds the tests and
+# benchmarks.
+cmake -S "$root" -B "$root/build" -DCMAKE_BUILD_TYPE=${BUILD_TYPE:-RelWithDebInfo} >/dev/null
+cmake --build "$root/build" -j2 --target programs
 bin=$root/build/bin
 
 sim_pid=""

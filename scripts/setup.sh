@@ -10,6 +10,8 @@ packages=(
     clang libclang-rt-14-dev llvm-14
     xvfb xauth x11-apps imagemagick
     fonts-noto-cjk
+    dpkg-dev lintian
+    xdotool
 )
 missing=()
 for p in "${packages[@]}"; do

@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# Sets up, builds and runs every test: the normal build, then the sanitizer build, then the fuzzers.
+# Sets up, builds and runs every test: the normal build, the Debian package checked by lintian, the
+# sanitizer build, then the fuzzers.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 "$root/scripts/setup.sh"
@@ -25,6 +26,18 @@ plain=${PIPESTATUS[0]}
 set -e
 count "$logs/plain.txt"
 
+echo "== Debian package and lintian"
+lint=0
+deb=$(BUILD_DIR=$root/build "$root/scripts/package.sh" | tail -n 1) || lint=$?
+if [ "$lint" -eq 0 ]; then
+    # Warnings are shown; an error fails the run.
+    set +e
+    lintian --fail-on error "$deb" 2>&1 | grep -v "running with root privileges"
+    lint=${PIPESTATUS[0]}
+    set -e
+fi
+echo "lintian on $(basename "${deb:-no package}"): exit status $lint"
+
 echo "== AddressSanitizer + UndefinedBehaviorSanitizer"
 BUILD_DIR=$root/build-asan "$root/scripts/build.sh" -DMORU_SANITIZE=ON -DMORU_BENCH=OFF
 set +e
@@ -40,6 +53,7 @@ echo "== fuzzers"
 fuzz=0
 "$root/scripts/fuzz.sh" "$root/build-fuzz" "${FUZZ_SECONDS:-30}" || fuzz=$?
 
+echo "lintian: exit status $lint"
 echo "fuzzers: exit status $fuzz"
 echo "ctest: $passed passed, $failed failed"
-[ "$plain" -eq 0 ] && [ "$asan" -eq 0 ] && [ "$fuzz" -eq 0 ]
+[ "$plain" -eq 0 ] && [ "$asan" -eq 0 ] && [ "$fuzz" -eq 0 ] && [ "$lint" -eq 0 ]

@@ -1,5 +1,6 @@
 // Installs the crash handler and dies of a fault, for the crash-dump test: a segmentation fault on the
-// main thread, or with "thread-overflow" a stack overflow on a thread started the way the program does.
+// main thread, the dump going into the folder named by the first argument if any; or, with
+// "thread-overflow", a stack overflow on a thread started the way the program does.
 #include <QCoreApplication>
 #include <QThread>
 #include <csignal>
@@ -18,8 +19,8 @@ int recurse(volatile int depth) {
 }  // namespace
 
 int main(int argc, char** argv) {
-    installCrashDumpHandler();
     if (argc > 1 && std::strcmp(argv[1], "thread-overflow") == 0) {
+        installCrashDumpHandler(nullptr);
         QCoreApplication app(argc, argv);
         QThread thread;
         QObject::connect(&thread, &QThread::started, &thread, &installCrashDumpStackForThread,
@@ -30,6 +31,7 @@ int main(int argc, char** argv) {
         thread.wait();
         return 0;
     }
+    installCrashDumpHandler(argc > 1 ? argv[1] : nullptr);
     std::raise(SIGSEGV);
     return 0;
 }

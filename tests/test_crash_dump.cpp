@@ -51,6 +51,19 @@ private slots:
         QVERIFY(content.contains("backtrace:"));
         QVERIFY(content.contains("memory map:"));
     }
+
+    // An installed program puts its dumps into the state folder, not the working directory.
+    void crashWritesIntoTheChosenFolder() {
+        QTemporaryDir work;
+        QTemporaryDir state;
+        QProcess proc;
+        proc.setWorkingDirectory(work.path());
+        proc.start(QCoreApplication::applicationDirPath() + "/crash_helper", {state.path()});
+        QVERIFY(proc.waitForFinished(20000));
+        QCOMPARE(proc.exitStatus(), QProcess::CrashExit);
+        QCOMPARE(QDir(state.path()).entryList({"*.dmp"}, QDir::Files).size(), 1);
+        QVERIFY(QDir(work.path()).entryList(QDir::Files).isEmpty());
+    }
 };
 
 QTEST_GUILESS_MAIN(TestCrashDump)

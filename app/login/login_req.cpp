@@ -1,8 +1,8 @@
 #include "login/login_req.h"
 
-#include <QCoreApplication>
 #include <QDebug>
 
+#include "app_paths.h"
 #include "constants.h"
 #include "moru_securities_api.h"
 #include "utils/api_client_utils.h"
@@ -31,7 +31,7 @@ void LoginReq::slotReqLogin(const QString& account, const QString& password, int
 
     const QByteArray accountBytes = account.toLatin1();
     const QByteArray passwordBytes = password.toLatin1();
-    const QByteArray configPath = (QCoreApplication::applicationDirPath() + API_CONFIG_PATH).toUtf8();
+    const QByteArray configPath = configFilePath(API_CONFIG_PATH).toUtf8();
     const int requestId = takeRequestId();
     const int ret = reqLogin(configPath.constData(), accountBytes.constData(), passwordBytes.constData(),
                              entryNo, node, market, requestId);

@@ -30,3 +30,22 @@ void formatCrashDumpName(char* buf, std::size_t size, unsigned year, unsigned mo
     const char ext[] = ".dmp";
     for (char c : ext) *p++ = c;
 }
+
+bool joinCrashDumpPath(char* out, std::size_t size, const char* folder, const char* name) {
+    if (size == 0) return false;
+    std::size_t n = 0;
+    auto put = [&](const char* s) {
+        for (; s && *s; ++s) {
+            if (n + 1 >= size) return false;
+            out[n++] = *s;
+        }
+        return true;
+    };
+    const bool hasFolder = folder && folder[0] != '\0';
+    if ((hasFolder && (!put(folder) || !put("/"))) || !put(name)) {
+        out[0] = '\0';
+        return false;
+    }
+    out[n] = '\0';
+    return true;
+}

@@ -19,6 +19,7 @@ namespace {
 const int kSignals[] = {SIGSEGV, SIGBUS, SIGFPE, SIGILL, SIGABRT, SIGSYS, SIGTRAP};
 long g_utcOffsetSeconds = 0;
 alignas(16) char g_altStack[64 * 1024];
+char g_folder[4096];
 constexpr std::size_t kThreadAltStackBytes = 64 * 1024;
 
 // A thread's own alternate stack, given back when the thread ends.
@@ -89,7 +90,9 @@ void crashHandler(int sig, siginfo_t* info, void*) {
                         static_cast<unsigned>(secs / 60 % 60), static_cast<unsigned>(secs % 60),
                         static_cast<unsigned>(ts.tv_nsec / 1000000));
 
-    const int fd = ::open(name, O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+    char path[sizeof g_folder + sizeof name];
+    joinCrashDumpPath(path, sizeof path, g_folder, name);
+    const int fd = ::open(path, O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
     if (fd >= 0) {
         writeStr(fd, "signal ");
         writeNumber(fd, static_cast<std::uintptr_t>(sig), 10);
@@ -123,7 +126,9 @@ void crashHandler(int sig, siginfo_t* info, void*) {
 
 }  // namespace
 
-void installCrashDumpHandler() {
+void installCrashDumpHandler(const char* folder) {
+    g_folder[0] = '\0';
+    if (folder && strlen(folder) < sizeof g_folder) strcpy(g_folder, folder);
     // The handler cannot call localtime(); take the zone offset now.
     const time_t now = time(nullptr);
     tm local{};

@@ -9,15 +9,21 @@
 
 #include "platform/crash_dump.h"
 
+namespace {
+wchar_t g_folder[MAX_PATH];
+}  // namespace
+
 LONG WINAPI crashDumpFilter(EXCEPTION_POINTERS* exceptionPointers) {
     SYSTEMTIME t;
     GetLocalTime(&t);
     char name[32];
     formatCrashDumpName(name, sizeof name, t.wYear, t.wMonth, t.wDay, t.wHour, t.wMinute, t.wSecond,
                         t.wMilliseconds);
-    wchar_t wideName[32];
+    wchar_t wideName[MAX_PATH + 32];
     int i = 0;
-    for (; i < 31 && name[i] != '\0'; ++i) wideName[i] = static_cast<wchar_t>(name[i]);
+    for (; g_folder[i] != L'\0'; ++i) wideName[i] = g_folder[i];
+    if (i > 0) wideName[i++] = L'\\';
+    for (int j = 0; j < 31 && name[j] != '\0'; ++j) wideName[i++] = static_cast<wchar_t>(name[j]);
     wideName[i] = L'\0';
 
     HANDLE file =
@@ -34,7 +40,11 @@ LONG WINAPI crashDumpFilter(EXCEPTION_POINTERS* exceptionPointers) {
     return EXCEPTION_EXECUTE_HANDLER;
 }
 
-void installCrashDumpHandler() {
+void installCrashDumpHandler(const char* folder) {
+    g_folder[0] = L'\0';
+    if (folder && folder[0] != '\0' &&
+        MultiByteToWideChar(CP_UTF8, 0, folder, -1, g_folder, MAX_PATH - 1) == 0)
+        g_folder[0] = L'\0';
     SetUnhandledExceptionFilter(crashDumpFilter);
 }
 

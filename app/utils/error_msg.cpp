@@ -1,6 +1,5 @@
 #include "utils/error_msg.h"
 
-#include <QCoreApplication>
 #include <QDebug>
 #include <QFile>
 #include <QJsonArray>
@@ -8,6 +7,7 @@
 #include <QJsonObject>
 #include <QTextCodec>
 
+#include "app_paths.h"
 #include "constants.h"
 #include "moru_securities_api.h"
 #include "utils/api_state.h"
@@ -121,8 +121,7 @@ ErrorMsg* ErrorMsg::instance() {
     return &errorMsg;
 }
 
-ErrorMsg::ErrorMsg(QObject* parent)
-    : QObject(parent), m_filePath(QCoreApplication::applicationDirPath() + ERROR_MSG_PATH) {}
+ErrorMsg::ErrorMsg(QObject* parent) : QObject(parent), m_filePath(configFilePath(ERROR_MSG_PATH)) {}
 
 void ErrorMsg::setFilePath(const QString& path) {
     m_filePath = path;

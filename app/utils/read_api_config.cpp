@@ -1,10 +1,10 @@
 #include "utils/read_api_config.h"
 
-#include <QCoreApplication>
 #include <QFile>
 #include <QFileInfo>
 #include <QRegularExpression>
 
+#include "app_paths.h"
 #include "constants.h"
 
 namespace {
@@ -35,9 +35,7 @@ ReadApiConfig* ReadApiConfig::instance() {
 }
 
 ReadApiConfig::ReadApiConfig(QObject* parent)
-    : QObject(parent),
-      m_filePath(QCoreApplication::applicationDirPath() + API_CONFIG_PATH),
-      m_templatePath(kTemplatePath) {
+    : QObject(parent), m_filePath(configFilePath(API_CONFIG_PATH)), m_templatePath(kTemplatePath) {
     fileExists = QFileInfo(m_filePath).isFile();
 }
 

@@ -1,12 +1,12 @@
 #include "utils/rsp_convert_config.h"
 
-#include <QCoreApplication>
 #include <QDebug>
 #include <QFile>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
 
+#include "app_paths.h"
 #include "constants.h"
 #include "utils/api_state.h"
 
@@ -93,7 +93,7 @@ RspConvertConfig* RspConvertConfig::instance() {
 }
 
 RspConvertConfig::RspConvertConfig(QObject* parent)
-    : QObject(parent), m_filePath(QCoreApplication::applicationDirPath() + RSP_CONVERT_PATH) {}
+    : QObject(parent), m_filePath(configFilePath(RSP_CONVERT_PATH)) {}
 
 void RspConvertConfig::setFilePath(const QString& path) {
     m_filePath = path;

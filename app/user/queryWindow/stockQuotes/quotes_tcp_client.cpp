@@ -1,6 +1,5 @@
 #include "quotes_tcp_client.h"
 
-#include <QCoreApplication>
 #include <QDebug>
 #include <QFileInfo>
 #include <QMutexLocker>
@@ -9,6 +8,7 @@
 #include <QTimer>
 #include <QVector>
 
+#include "app_paths.h"
 #include "constants.h"
 #include "quote_frame_reader.h"
 
@@ -31,8 +31,7 @@ QuotesTcpClient::~QuotesTcpClient() {
 }
 
 void QuotesTcpClient::readConfig() {
-    const QString path =
-        mConfigPath.isEmpty() ? QCoreApplication::applicationDirPath() + BOT_CONFIG_PATH : mConfigPath;
+    const QString path = mConfigPath.isEmpty() ? configFilePath(BOT_CONFIG_PATH) : mConfigPath;
     if (!QFileInfo(path).isFile()) {
         qWarning() << "can not found moru_bot_config.ini file " << path;
         return;
