@@ -1,10 +1,11 @@
 #include "utils/desk_settings.h"
 
-#include <QCoreApplication>
 #include <QDebug>
 #include <QFileInfo>
 #include <QSettings>
 #include <cmath>
+
+#include "app_paths.h"
 
 DeskSettings& DeskSettings::instance() {
     static DeskSettings settings = [] {
@@ -16,7 +17,8 @@ DeskSettings& DeskSettings::instance() {
 }
 
 QString DeskSettings::defaultPath() {
-    return QCoreApplication::applicationDirPath() + QStringLiteral("/config/moru-desk.ini");
+    // Where the specified configuration files are, installed or not.
+    return configFilePath(QStringLiteral("/config/moru-desk.ini"));
 }
 
 void DeskSettings::load(const QString& path) {
