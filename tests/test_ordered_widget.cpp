@@ -149,6 +149,7 @@ private slots:
     void silentSearchIsGivenUp();
     void batchCancelButtonIsOffUntilAnswered();
     void batchCancelWithNothingSentSaysSo();
+    void ordersFollowTheirReturns();
 
 private:
     PageDriver<CMoruRspQryOrderField> orders() const {
@@ -167,6 +168,65 @@ private:
     std::unique_ptr<OrderedWidget> page;
     MyHeaderView* header = nullptr;
 };
+
+namespace {
+CMoruRtnOrderField orderReturn(const CMoruRspQryOrderField& order, quint32 traded, char status) {
+    auto r = zeroed<CMoruRtnOrderField>();
+    r.OrderSysID = order.OrderSysID;
+    std::memcpy(r.SecurityID, order.SecurityID, sizeof r.SecurityID);
+    r.Side = order.Side;
+    r.LimitPrice = order.LimitPrice;
+    r.OrderQty = order.OrderQty;
+    r.TradeQty = traded;
+    r.LeavesQty = (status == '5' || status == '6') ? 0 : quint32(order.OrderQty) - traded;
+    r.OrderStatus = status;
+    return r;
+}
+}  // namespace
+
+// Returns between searches: shown rows change in place, a finished order loses its tick box, records
+// past the shown blocks change unseen, an order placed after the search is added, a search replaces all.
+void TestOrderedWidget::ordersFollowTheirReturns() {
+    const auto resting = [](quint32 id) {
+        return makeOrder(id, QByteArray::number(id).rightJustified(10, '0'), "600000", 1, 10.5, 1000, '2',
+                         '2', 0x65, '1', 0, 0, 1000, 0, "093000000", "");
+    };
+    const int statusColumn = 8;  // after the tick box and seven columns of the order
+    const int tradedColumn = 12;
+    QList<CMoruRspQryOrderField> block;
+    for (quint32 id = 1; id <= quint32(OrderedWidget::BLOCK_ROWS) + 1; ++id) block << resting(id);
+    feed(block, search());
+    BaseTableWidget* table = page->tableWidget();
+    QCOMPARE(table->rowCount(), OrderedWidget::BLOCK_ROWS);
+
+    page->applyOrderReturn(orderReturn(block[0], 300, '7'), rspInfo());
+    QCOMPARE(table->item(0, statusColumn)->text(), QStringLiteral("部成"));
+    QCOMPARE(table->item(0, tradedColumn)->text(), QStringLiteral("300"));
+    QVERIFY(table->item(0, 0) != nullptr);
+    table->item(0, 0)->setCheckState(Qt::Checked);
+    page->applyOrderReturn(orderReturn(block[0], 1000, '8'), rspInfo());
+    QVERIFY(table->item(0, 0) == nullptr);
+    QCOMPARE(char(page->query()->record(0).OrderStatus), '8');
+
+    const int hidden = OrderedWidget::BLOCK_ROWS;
+    page->applyOrderReturn(orderReturn(block[hidden], 0, '6'), rspInfo());
+    QCOMPARE(char(page->query()->record(hidden).OrderStatus), '6');
+    QCOMPARE(table->rowCount(), OrderedWidget::BLOCK_ROWS);
+
+    page->applyOrderReturn(orderReturn(resting(99999), 0, '2'), rspInfo());
+    QCOMPARE(page->query()->recordCount(), block.size() + 1);
+    QCOMPARE(quint32(page->query()->record(block.size()).OrderSysID), 99999u);
+    QVERIFY(page->moreButton()->isEnabled());
+
+    // A short search: an order placed after it shows at once.
+    feed({resting(5), resting(6)}, search());
+    QCOMPARE(page->query()->recordCount(), 2);
+    QCOMPARE(char(page->query()->record(0).OrderStatus), '2');
+    page->applyOrderReturn(orderReturn(resting(7), 0, '2'), rspInfo());
+    QCOMPARE(table->rowCount(), 3);
+    QCOMPARE(table->item(2, 1)->text(), QString());  // the return carries no order number text
+    QCOMPARE(table->item(2, statusColumn)->text(), QStringLiteral("已报"));
+}
 
 void TestOrderedWidget::initTestCase() {
     currentMarket = '1';
