@@ -183,6 +183,7 @@ bool Matching::run(FundAccount& fa, Order& o, Security& sec) {
     bool rest = false;
     switch (o.orderType) {
         case '2':  // limit: what crosses fills, the rest waits
+            crossResting(fa, o, sec);
             execute(fa, o, sec, o.price, 5);
             rest = o.leaves > 0;
             break;
@@ -252,7 +253,30 @@ uint32_t Matching::execute(FundAccount& fa, Order& o, Security& sec, double limi
     return filled;
 }
 
-void Matching::applyFill(FundAccount& fa, Order& o, Security& sec, double price, uint32_t qty) {
+void Matching::crossResting(FundAccount& fa, Order& o, Security& sec) {
+    const ReturnTarget incoming = fillReturns_;
+    if (!incoming.account) return;
+    const bool buy = isBuy(o.side);
+    for (const Resting& r : resting_) {
+        if (o.leaves == 0) break;
+        if (r.market != incoming.market || r.account == incoming.account->id) continue;
+        Account* owner = ledger_.account(r.account);
+        if (!owner) continue;
+        FundAccount& ofa = owner->markets[r.market];
+        if (r.index >= ofa.orders.size()) continue;
+        Order& other = ofa.orders[r.index];
+        if (other.code != o.code || isBuy(other.side) == buy || (other.status != '2' && other.status != '7'))
+            continue;
+        if (buy ? other.price > o.price + kEps : other.price < o.price - kEps) continue;
+        const uint32_t q = std::min(o.leaves, other.leaves);
+        fillReturns_ = {owner, r.market};
+        applyFill(ofa, other, sec, other.price, q, false);
+        fillReturns_ = incoming;
+        applyFill(fa, o, sec, other.price, q);
+    }
+}
+
+void Matching::applyFill(FundAccount& fa, Order& o, Security& sec, double price, uint32_t qty, bool tape) {
     double amount = price * qty;
     if (sec.type == kRepo) amount = (sec.parValue > 0 ? sec.parValue : 100) * qty;
     const double fee = std::round(amount * kFeeRate * 100) / 100;
@@ -284,7 +308,7 @@ void Matching::applyFill(FundAccount& fa, Order& o, Security& sec, double price,
     o.leaves -= qty;
     o.tradeAmount += amount;
     o.status = o.leaves ? '7' : '8';
-    market_.recordTrade(sec, price, qty);
+    if (tape) market_.recordTrade(sec, price, qty);
     fa.trades.push_back(tradeOf(o, ledger_.takeTradeId(), price, qty));
     if (fillReturns_.account) sendOrderReturn(*fillReturns_.account, o, fillReturns_.market);
 }

@@ -40,7 +40,11 @@ private:
     // Fills what the price type allows; true when the rest waits in the book.
     bool run(FundAccount& fa, Order& o, Security& sec);
     uint32_t execute(FundAccount& fa, Order& o, Security& sec, double limit, int levels);
-    void applyFill(FundAccount& fa, Order& o, Security& sec, double price, uint32_t qty);
+    // Orders of other accounts resting at a price the incoming limit order reaches fill first, at
+    // their own price, earliest first.
+    void crossResting(FundAccount& fa, Order& o, Security& sec);
+    // `tape`: the trade counts in the security's last price and volume (once per trade, not per side).
+    void applyFill(FundAccount& fa, Order& o, Security& sec, double price, uint32_t qty, bool tape = true);
     void releaseRemainder(FundAccount& fa, Order& o);
 
     // Whose order is being matched, so that each fill sends its return.

@@ -139,6 +139,35 @@ private slots:
         QCOMPARE(double(fund(c(), link).FrozenCapital), 0.0);
     }
 
+    // Another account's limit order that reaches a resting order fills against it first, at the
+    // resting price, and each account hears of its own fill.
+    void restingOrdersMeetOtherAccounts() {
+        login(c(), link, "10880001", "123456", '1', &trade);
+        sim::Security& s = *c().market().find("600135");
+        setBook(s);
+        const double price = s.book.bid[2];
+        order(c(), link, "600135", '1', price, 300, '2');
+        QCOMPARE(lastOrder('1').status, '2');
+
+        CaptureLink link2;
+        CaptureLink trade2;
+        c().attach(link2);
+        login(c(), link2, "10880002", "654321", '1', &trade2);
+        order(c(), link2, "600135", '2', price, 200, '2');
+        QCOMPARE(link2.lastError(moru_wire::Msg::RspInsertOrder), 0);
+        const sim::Order sold = c().account("10880002")->markets['1'].orders.back();
+        QCOMPARE(sold.status, '8');
+        QCOMPARE(sold.tradeAmount, price * 200);
+        const sim::Order bought = lastOrder('1');
+        QCOMPARE(bought.status, '7');
+        QCOMPARE(bought.traded, 200u);
+        const auto mine = trade.records<CMoruRtnOrderField>(moru_wire::Msg::RtnOrder);
+        QCOMPARE(mine.back().OrderStatus, '7');
+        QCOMPARE(int(val(mine.back().TradeQty)), 200);
+        QCOMPARE(trade2.records<CMoruRtnOrderField>(moru_wire::Msg::RtnOrder).back().OrderStatus, '8');
+        QCOMPARE(c().account("10880001")->markets['1'].positions["600135"].total, uint64_t(200));
+    }
+
     void etfCreationAndRedemptionOnlyInWholeUnits() {
         login(c(), link, "10880001", "123456", '1');
         order(c(), link, "510050", '3', 0, 15000, '2');
