@@ -149,3 +149,7 @@ void DepositAndWithdrawalWidget::slot_rspQryInOutFundRecord(
 void DepositAndWithdrawalWidget::slot_clickedClear() {
     mAmountEdit->clear();
 }
+
+QList<XlsxExport::Kind> DepositAndWithdrawalWidget::xlsxKinds() const {
+    return InOutFundRecords::columnKinds();
+}

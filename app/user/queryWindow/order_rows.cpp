@@ -37,6 +37,13 @@ double orderTradePrice(const CMoruRspQryOrderField& record) {
     return record.TradeQty != 0 ? record.TradeAmount / record.TradeQty : 0;
 }
 
+QList<XlsxExport::Kind> orderColumnKinds() {
+    using XlsxExport::number;
+    using XlsxExport::text;
+    return {text(), text(),    text(),    text(),    number(6), number(0), text(), text(), text(),
+            text(), number(3), number(0), number(0), text(),    text(),    text(), text()};
+}
+
 bool rowIsCancellable(const QString& errorCodeText, const QString& kindText) {
     bool ok = false;
     const int code = errorCodeText.toInt(&ok);

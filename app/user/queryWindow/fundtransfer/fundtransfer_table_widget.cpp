@@ -67,3 +67,7 @@ void FundTransferTableWidget::slot_rspQryBTFundTransferRecord(
     // Times and directions are wider than the default column; the record lists are short.
     if (bIsLast) table->resizeColumnsToContents();
 }
+
+QList<XlsxExport::Kind> FundTransferTableWidget::xlsxKinds() const {
+    return FundTransferRecords::columnKinds();
+}
