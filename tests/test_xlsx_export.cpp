@@ -11,6 +11,8 @@
 #include "basicControl/base_table_widget.h"
 #include "constants.h"
 #include "query_page_support.h"
+#include "user/queryWindow/depositandwithdrawal_widget.h"
+#include "user/queryWindow/fundtransfer/fundtransfer_table_widget.h"
 #include "user/queryWindow/ordered_widget.h"
 #include "user/queryWindow/position_widget.h"
 #include "user/queryWindow/query_window.h"
@@ -162,6 +164,7 @@ private slots:
     void orderPageBothExports();
     void tradePageAllRecords();
     void positionPageShownAndAllRecords();
+    void fundRecordTables();
     void contextMenuOnlyOnPagesWithKinds();
     void cancelledUnopenableOrFailing();
 
@@ -391,6 +394,41 @@ void TestXlsxExport::positionPageShownAndAllRecords() {
     page.slot_clickMore();
     QCOMPARE(table.rowCount(), count);
     compareSheet(all, POSITION_QUERY_TAB, titles, tableRows(), types);
+}
+
+void TestXlsxExport::fundRecordTables() {
+    if (python.isEmpty()) QSKIP("python3 with openpyxl (Debian's python3-openpyxl) is not installed");
+    DepositAndWithdrawalWidget deposits;
+    deposits.setTableHeader(IN_OUT_FUND_HEADERS.size(), IN_OUT_FUND_HEADERS);
+    auto record = zeroed<CMoruRspQryCapTransferRecordField>();
+    setText(record.OrgCode, "0001");
+    record.Amount = -12.5;
+    record.TransferDirection = '2';
+    setText(record.OperTime, "10:10:41.286");
+    deposits.slot_rspQryInOutFundRecord(record, rspInfo(), 0, false);
+    record.Amount = 1000000.25;
+    record.TransferDirection = '1';
+    deposits.slot_rspQryInOutFundRecord(record, rspInfo(), 0, true);
+    QList<QStringList> rows = {rowTexts(*deposits.tableWidget(), 0), rowTexts(*deposits.tableWidget(), 1)};
+    QCOMPARE(rows[0].at(1), QStringLiteral("-12.50"));
+    compareSheet(exportVia(deposits, QStringLiteral("全部导出Excel")), deposits.windowName(),
+                 IN_OUT_FUND_HEADERS, rows, "snss");
+    if (QTest::currentTestFailed()) return;
+
+    FundTransferTableWidget transfers;
+    transfers.setTableHeader(FUND_TRANSFER_HEADERS.size(), FUND_TRANSFER_HEADERS);
+    auto transfer = zeroed<CMoruRspQryBTCapTransferManagerField>();
+    setText(transfer.OrgCode, "0001");
+    transfer.Amount = 5000;
+    transfer.TransferDirection = '1';
+    setText(transfer.OperTime, "093000007");
+    transfer.ErrorCode = 0;
+    transfer.TransferStatus = '6';
+    transfers.slot_rspQryBTFundTransferRecord(transfer, rspInfo(), 0, true);
+    rows = {rowTexts(*transfers.tableWidget(), 0)};
+    QCOMPARE(rows[0].at(6), QStringLiteral("09:30:00.007"));
+    compareSheet(exportVia(transfers, QStringLiteral("导出Excel")), transfers.windowName(),
+                 FUND_TRANSFER_HEADERS, rows, "snsssss");
 }
 
 void TestXlsxExport::contextMenuOnlyOnPagesWithKinds() {

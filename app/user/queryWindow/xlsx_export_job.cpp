@@ -53,9 +53,13 @@ void XlsxExportJob::writeOnThread() {
     QThread* thread = QThread::create(
         [sheet = mSheet, path = mPath, written] { *written = XlsxExport::write(path, *sheet); });
     mSheet.reset();
-    // Not a child: a page closed meanwhile must not destroy a running thread.
+    // Not a child: a page closed meanwhile must not destroy a running thread; it goes when it ends.
     connect(thread, &QThread::finished, thread, &QObject::deleteLater);
-    connect(thread, &QThread::finished, this, [this, written] { report(*written); });
+    connect(thread, &QThread::finished, this, [this, thread, written] {
+        thread->wait();
+        delete thread;  // at once, with the rows it holds
+        report(*written);
+    });
     thread->start();
 }
 
