@@ -33,6 +33,11 @@ XlsxExportJob::XlsxExportJob(const QString& path, XlsxExport::Sheet sheet, XlsxE
     mSheet->rows.reserve(size_t(qMax(0, mRows.count)));
 }
 
+XlsxExportJob::~XlsxExportJob() {
+    // A page closed while its workbook is written waits for the file to be whole.
+    if (mThread) mThread->wait();
+}
+
 void XlsxExportJob::start() {
     buildSlice();
 }
@@ -50,20 +55,19 @@ void XlsxExportJob::buildSlice() {
 void XlsxExportJob::writeOnThread() {
     mRows = {};  // what the rows were built from is no longer needed
     auto written = std::make_shared<bool>(false);
-    QThread* thread = QThread::create(
+    mThread = QThread::create(
         [sheet = mSheet, path = mPath, written] { *written = XlsxExport::write(path, *sheet); });
+    mThread->setParent(this);
     mSheet.reset();
-    // Not a child: a page closed meanwhile must not destroy a running thread; it goes when it ends.
-    connect(thread, &QThread::finished, thread, &QObject::deleteLater);
-    connect(thread, &QThread::finished, this, [this, thread, written] {
-        thread->wait();
-        delete thread;  // at once, with the rows it holds
-        report(*written);
-    });
-    thread->start();
+    connect(mThread, &QThread::finished, this, [this, written] { report(*written); });
+    mThread->start();
 }
 
 void XlsxExportJob::report(bool written) {
+    // Gone before the box, with the rows it holds.
+    mThread->wait();
+    delete mThread;
+    mThread = nullptr;
     emit finished(written);
     if (written)
         DialogSeam::information(QStringLiteral("成功"), QStringLiteral("文件写入成功"));

@@ -6,10 +6,12 @@
 
 #include "user/queryWindow/xlsx_export.h"
 
+class QThread;
+
 // One workbook export of a page after the user has chosen the file: the rows are built on this
 // thread a slice at a time, so the window keeps answering, then the workbook is written on a thread
 // of its own and the same closing box as the CSV export tells the outcome. Destroying the job (its
-// page closed) drops the outcome; a write already under way still completes.
+// page closed) drops the outcome; a write already under way is waited for.
 class XlsxExportJob : public QObject {
     Q_OBJECT
 public:
@@ -23,6 +25,7 @@ public:
 
     // `sheet` holds the name, titles and kinds; its rows come from `rows`.
     XlsxExportJob(const QString& path, XlsxExport::Sheet sheet, XlsxExport::Rows rows, QObject* parent);
+    ~XlsxExportJob() override;
 
     void start();
 
@@ -39,4 +42,5 @@ private:
     std::shared_ptr<XlsxExport::Sheet> mSheet;
     XlsxExport::Rows mRows;
     int mNext = 0;
+    QThread* mThread = nullptr;
 };
