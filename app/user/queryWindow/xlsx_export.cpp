@@ -6,6 +6,7 @@
 #include <QFile>
 #include <algorithm>
 #include <map>
+#include <memory>
 
 namespace XlsxExport {
 
@@ -39,32 +40,6 @@ QString sheetName(const QString& name) {
 QByteArray numberFormat(int decimals) {
     return decimals > 0 ? "0." + QByteArray(decimals, '0') : QByteArray("0");
 }
-
-// Frees the workbook unless it was closed, so a failed export leaves no temporary files behind.
-class Workbook {
-public:
-    explicit Workbook(const QString& path) {
-        lxw_workbook_options options = {};
-        // Rows go to a temporary file as they are written instead of staying in memory.
-        options.constant_memory = LXW_TRUE;
-        mBook = workbook_new_opt(QFile::encodeName(path).constData(), &options);
-    }
-    ~Workbook() {
-        if (mBook) lxw_workbook_free(mBook);
-    }
-    Workbook(const Workbook&) = delete;
-    Workbook& operator=(const Workbook&) = delete;
-
-    lxw_workbook* get() const { return mBook; }
-    lxw_error close() {
-        lxw_workbook* book = mBook;
-        mBook = nullptr;
-        return workbook_close(book);
-    }
-
-private:
-    lxw_workbook* mBook = nullptr;
-};
 
 bool failed(lxw_error error, const QString& path, const char* step) {
     if (error == LXW_NO_ERROR) return false;
@@ -142,8 +117,13 @@ int textWidth(const QString& text) {
 }
 
 bool write(const QString& path, const Sheet& sheet) {
-    Workbook book(path);
-    if (!book.get()) {
+    lxw_workbook_options options = {};
+    // Rows go to a temporary file as they are written instead of staying in memory.
+    options.constant_memory = LXW_TRUE;
+    // Freed unless closed, so a failed export leaves no temporary files behind.
+    std::unique_ptr<lxw_workbook, void (*)(lxw_workbook*)> book(
+        workbook_new_opt(QFile::encodeName(path).constData(), &options), &lxw_workbook_free);
+    if (!book) {
         qWarning() << "workbook not created:" << path;
         return false;
     }
@@ -196,7 +176,7 @@ bool write(const QString& path, const Sheet& sheet) {
         }
         ++row;
     }
-    if (failed(book.close(), path, "file")) return false;
+    if (failed(workbook_close(book.release()), path, "file")) return false;
     if (endsWhole(path)) return true;
     qWarning() << "workbook not written whole:" << path;
     return false;
