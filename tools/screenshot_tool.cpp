@@ -1,17 +1,20 @@
 // Saves the pictures of one session against moru-sim: the login page, the workspace, the order window
 // on each of its tabs (a Shanghai login, then a Shenzhen one for the warrant tab), the query pages after
-// a search and the fund and account dialogs with something in them. The README shows exactly these.
-// Usage: moru-screenshots OUT_DIR SIM_PATH DATA_FILE
+// a search, the order table's export menu, and the fund and account dialogs with something in them. The
+// README shows exactly these. Usage: moru-screenshots OUT_DIR SIM_PATH DATA_FILE
 #include <QApplication>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QMenu>
+#include <QPainter>
 #include <QProcess>
 #include <QRegularExpression>
 #include <QStackedWidget>
 #include <QTabWidget>
 #include <QThread>
 
+#include "basicControl/base_table_widget.h"
 #include "basicControl/my_click_label.h"
 #include "basicControl/my_combo_box.h"
 #include "basicControl/my_double_spin_box.h"
@@ -147,6 +150,24 @@ QStringList saveQueryPages(UserWidget* workspace, const QString& outDir) {
         workspace->window()->grab().save(outDir + step.file);
         saved << outDir + step.file;
     }
+
+    // The order table's context menu with the workbook exports, drawn over the window where it opens
+    // (the menu is a window of its own, so the window's picture does not hold it).
+    OrderedWidget* orders = workspace->orderPage();
+    QWidget* viewport = orders->tableWidget()->viewport();
+    emit orders->tableWidget()->customContextMenuRequested(QPoint(viewport->width() / 3, 60));
+    QMenu* menu = orders->exportMenu();
+    waitFor([menu] { return menu->isVisible(); }, 2000);
+    menu->setActiveAction(menu->actions().value(1));
+    waitFor([] { return false; }, 300);
+    QWidget* window = workspace->window();
+    QPixmap picture = window->grab();
+    QPainter painter(&picture);
+    painter.drawPixmap(menu->pos() - window->mapToGlobal(QPoint(0, 0)), menu->grab());
+    painter.end();
+    menu->hide();
+    picture.save(outDir + "/orders_export_menu.png");
+    saved << outDir + "/orders_export_menu.png";
     return saved;
 }
 

@@ -183,3 +183,7 @@ void DepositAndWithdrawalWidget::recordQueryTimedOut() {
 void DepositAndWithdrawalWidget::slot_clickedClear() {
     mAmountEdit->clear();
 }
+
+QList<XlsxExport::Kind> DepositAndWithdrawalWidget::xlsxKinds() const {
+    return InOutFundRecords::columnKinds();
+}

@@ -48,6 +48,9 @@ public slots:
     // What the one-second lock's timer calls.
     void slot_unlockRefresh();
 
+protected:
+    QList<XlsxExport::Kind> xlsxKinds() const override;
+
 private:
     using FundRequest = int (*)(const CMoruReqCapTransferField*, int, int);
     void sendFundRequest(FundRequest request, const char* failureLog, AnswerLock* lock);

@@ -21,6 +21,10 @@ CMoruReqQryCapTransferRecordField recordQuery(const QString& account) {
     return request;
 }
 
+QList<XlsxExport::Kind> columnKinds() {
+    return {XlsxExport::text(), XlsxExport::number(2), XlsxExport::text(), XlsxExport::text()};
+}
+
 QString operationText(char direction) {
     switch (direction) {
         case '1':

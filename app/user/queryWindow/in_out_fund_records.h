@@ -4,6 +4,7 @@
 #include <QStringList>
 
 #include "moru_api_types.h"
+#include "user/queryWindow/xlsx_export.h"
 
 // Records of the deposit and withdrawal page: the requests it sends and the rows it shows.
 namespace InOutFundRecords {
@@ -19,5 +20,7 @@ QString operationText(char direction);
 
 // One table row: institution code, amount with 2 decimals, operation, time as stored.
 QStringList rowCells(const CMoruRspQryCapTransferRecordField& record);
+// How each of those goes into a workbook: the amount as a number, the rest as text.
+QList<XlsxExport::Kind> columnKinds();
 
 }  // namespace InOutFundRecords

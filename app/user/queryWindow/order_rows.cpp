@@ -38,6 +38,13 @@ double orderTradePrice(const CMoruRspQryOrderField& record) {
     return record.TradeQty != 0 ? record.TradeAmount / record.TradeQty : 0;
 }
 
+QList<XlsxExport::Kind> orderColumnKinds() {
+    using XlsxExport::number;
+    using XlsxExport::text;
+    return {text(), text(),    text(),    text(),    number(6), number(0), text(), text(), text(),
+            text(), number(3), number(0), number(0), text(),    text(),    text(), text()};
+}
+
 namespace {
 
 // An integer column, kept as a number until its text is needed.

@@ -5,6 +5,7 @@
 #include <array>
 
 #include "moru_api_types.h"
+#include "user/queryWindow/xlsx_export.h"
 
 // Texts of the order table's columns 1 .. 17 (column 0 holds the tick box), in column order; the
 // full export writes the same texts.
@@ -18,6 +19,10 @@ using ErrorTextCache = QHash<int, QString>;
 OrderCells orderCells(const CMoruRspQryOrderField& record, ErrorTextCache& errorTexts);
 // The same texts as one CSV line, each cell quoted, the line ended; made without a string per number.
 void appendOrderCsvLine(QString& out, const CMoruRspQryOrderField& record, ErrorTextCache& errorTexts);
+
+// How each of those columns goes into a workbook: the order number, node, codes, error code and
+// times as text; prices and quantities as numbers with the table's decimals.
+QList<XlsxExport::Kind> orderColumnKinds();
 
 // 0x65, 0xAB, 0xAD; 'g' is a cancellation.
 bool isOrderKind(uint8_t msgKind);

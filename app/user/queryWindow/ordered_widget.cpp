@@ -288,3 +288,15 @@ void OrderedWidget::exportAllToCsv() {
             appendOrderCsvLine(out, mQuery->record(index), errorTexts);
         });
 }
+
+QList<XlsxExport::Kind> OrderedWidget::xlsxKinds() const {
+    return orderColumnKinds();
+}
+
+XlsxExport::Rows OrderedWidget::allRecordRows() const {
+    // The map is shared, not copied, until a record arrives or a search starts.
+    return {mRecordCount, [records = mpRspFieldMap, errorTexts = ErrorTextCache()](int index) mutable {
+                const OrderCells cells = orderCells(*records.constFind(index), errorTexts);
+                return QStringList(cells.begin(), cells.end());
+            }};
+}

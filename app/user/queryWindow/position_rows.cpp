@@ -2,6 +2,12 @@
 
 #include "utils/record_text.h"
 
+QList<XlsxExport::Kind> positionColumnKinds() {
+    using XlsxExport::number;
+    return {XlsxExport::text(), number(0), number(0), number(0), number(0),
+            number(0),          number(6), number(0), number(0)};
+}
+
 PositionCells positionCells(const CMoruRspQryStockPositionField& r) {
     return {fieldText(r.SecurityID),
             QString::number(r.TodayBuyQty),

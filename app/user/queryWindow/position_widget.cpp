@@ -124,3 +124,14 @@ void PositionWidget::exportAllToCsv() {
                 Utils::appendCsvField(out, cells[c], c == POSITION_TEXT_COLUMNS - 1);
         });
 }
+
+QList<XlsxExport::Kind> PositionWidget::xlsxKinds() const {
+    return positionColumnKinds();
+}
+
+XlsxExport::Rows PositionWidget::allRecordRows() const {
+    return {mRecordCount, [records = mRecords](int index) {
+                const PositionCells cells = positionCells(*records.constFind(index));
+                return QStringList(cells.begin(), cells.end());
+            }};
+}

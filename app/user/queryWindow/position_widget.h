@@ -41,6 +41,10 @@ public slots:
     // Called by the retry timer after a search that could not be sent.
     void slot_enableSearch();
 
+protected:
+    QList<XlsxExport::Kind> xlsxKinds() const override;
+    XlsxExport::Rows allRecordRows() const override;
+
 private:
     void fillRows(int first, int end);
     void placeOrderButton(int row);

@@ -1,12 +1,14 @@
 #include "user/queryWindow/query_window.h"
 
 #include <QHBoxLayout>
+#include <QMenu>
 #include <QPainter>
 #include <QVBoxLayout>
 
 #include "basicControl/base_table_widget.h"
 #include "basicControl/my_label.h"
 #include "user/queryWindow/csv_export.h"
+#include "user/queryWindow/xlsx_export_job.h"
 #include "utils/signal_interface.h"
 
 QueryWindow::QueryWindow(const QString& name, QWidget* parent)
@@ -14,7 +16,10 @@ QueryWindow::QueryWindow(const QString& name, QWidget* parent)
       mTable(new BaseTableWidget),
       mToolLayout(new QHBoxLayout),
       mTitleLabel(new MyLabel(name, nullptr)),
-      mName(name) {
+      mName(name),
+      mExportMenu(new QMenu(this)),
+      mExportShownAction(mExportMenu->addAction(QStringLiteral("导出Excel"))),
+      mExportAllAction(mExportMenu->addAction(QStringLiteral("全部导出Excel"))) {
     registerRecordTypes();
 
     setMinimumWidth(640);
@@ -24,6 +29,11 @@ QueryWindow::QueryWindow(const QString& name, QWidget* parent)
     layout->addWidget(mTitleLabel, 0, Qt::AlignLeft);
     layout->addLayout(mToolLayout);
     layout->addWidget(mTable);
+
+    mTable->setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(mTable, &QWidget::customContextMenuRequested, this, &QueryWindow::showExportMenu);
+    connect(mExportShownAction, &QAction::triggered, this, &QueryWindow::exportToXlsx);
+    connect(mExportAllAction, &QAction::triggered, this, &QueryWindow::exportAllToXlsx);
 }
 
 void QueryWindow::registerRecordTypes() {
@@ -61,6 +71,66 @@ void QueryWindow::exportToCsv() {
 }
 
 void QueryWindow::exportAllToCsv() {}
+
+QList<XlsxExport::Kind> QueryWindow::xlsxKinds() const {
+    return {};
+}
+
+XlsxExport::Rows QueryWindow::allRecordRows() const {
+    return shownRows();
+}
+
+XlsxExport::Rows QueryWindow::shownRows() const {
+    // Copied now: a search may empty the table while the rows are built.
+    auto rows = std::make_shared<std::vector<QStringList>>();
+    const QList<int> columns = CsvExport::exportedColumns(mName, mTable->columnCount());
+    rows->reserve(size_t(mTable->rowCount()));
+    for (int row = 0; row < mTable->rowCount(); ++row) {
+        QStringList cells;
+        cells.reserve(columns.size());
+        for (const int column : columns) {
+            const QTableWidgetItem* item = mTable->item(row, column);
+            cells << (item ? item->text() : QString());
+        }
+        rows->push_back(cells);
+    }
+    return {int(rows->size()), [rows](int index) { return rows->at(size_t(index)); }};
+}
+
+void QueryWindow::showExportMenu(const QPoint& pos) {
+    if (xlsxKinds().isEmpty()) return;
+    mExportMenu->popup(mTable->viewport()->mapToGlobal(pos));
+}
+
+void QueryWindow::exportToXlsx() {
+    startXlsxExport(false);
+}
+
+void QueryWindow::exportAllToXlsx() {
+    startXlsxExport(true);
+}
+
+void QueryWindow::startXlsxExport(bool allRecords) {
+    const QList<XlsxExport::Kind> kinds = xlsxKinds();
+    if (kinds.isEmpty() || mXlsxExportRunning) return;
+    const QString path = XlsxExportJob::askFileName();
+    if (path.isEmpty() || !XlsxExportJob::canOpen(path)) return;
+    XlsxExport::Sheet sheet;
+    sheet.name = mName;
+    sheet.titles = CsvExport::exportedTitles(mName, mHeaderTitles);
+    sheet.kinds = kinds;
+    // Taken once the file is chosen, as the CSV export does: records may arrive while the dialog is open.
+    auto* job = new XlsxExportJob(path, sheet, allRecords ? allRecordRows() : shownRows(), this);
+    mXlsxExportRunning = true;
+    mExportShownAction->setEnabled(false);
+    mExportAllAction->setEnabled(false);
+    connect(job, &XlsxExportJob::finished, this, [this] {
+        mXlsxExportRunning = false;
+        mExportShownAction->setEnabled(true);
+        mExportAllAction->setEnabled(true);
+    });
+    job->start();
+}
 
 void QueryWindow::paintEvent(QPaintEvent* event) {
     QWidget::paintEvent(event);

@@ -3,6 +3,13 @@
 #include "utils/record_text.h"
 #include "utils/utils.h"
 
+QList<XlsxExport::Kind> tradeColumnKinds() {
+    using XlsxExport::number;
+    using XlsxExport::text;
+    return {text(), text(),    number(6), text(), number(0), number(0), text(),
+            text(), number(0), text(),    text(), number(0), number(0), number(6)};
+}
+
 TradeCells tradeCells(const CMoruRspQryTradeField& r) {
     return {fieldText(r.OrderNo),
             fieldText(r.SecurityID),

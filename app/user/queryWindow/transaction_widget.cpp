@@ -117,3 +117,14 @@ void TransactionWidget::exportAllToCsv() {
                 Utils::appendCsvField(out, cells[c], c == TRADE_TEXT_COLUMNS - 1);
         });
 }
+
+QList<XlsxExport::Kind> TransactionWidget::xlsxKinds() const {
+    return tradeColumnKinds();
+}
+
+XlsxExport::Rows TransactionWidget::allRecordRows() const {
+    return {mRecordCount, [records = mRecords](int index) {
+                const TradeCells cells = tradeCells(*records.constFind(index));
+                return QStringList(cells.begin(), cells.end());
+            }};
+}

@@ -43,6 +43,10 @@ public slots:
     // Called by the retry timer after a query that could not be sent.
     void slot_enableQuery();
 
+protected:
+    QList<XlsxExport::Kind> xlsxKinds() const override;
+    XlsxExport::Rows allRecordRows() const override;
+
 private:
     void initLayout();
     void fillRows(int first, int end);

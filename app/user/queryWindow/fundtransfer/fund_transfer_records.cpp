@@ -23,6 +23,11 @@ CMoruReqQryBTCapTransferManagerField recordQuery(const QString& account) {
     return request;
 }
 
+QList<XlsxExport::Kind> columnKinds() {
+    using XlsxExport::text;
+    return {text(), XlsxExport::number(2), text(), text(), text(), text(), text()};
+}
+
 QString directionText(char direction) {
     switch (direction) {
         case '1':

@@ -4,6 +4,7 @@
 #include <QStringList>
 
 #include "moru_api_types.h"
+#include "user/queryWindow/xlsx_export.h"
 
 // Records of the Shanghai/Shenzhen transfer dialog: the requests it sends and the rows it shows.
 namespace FundTransferRecords {
@@ -19,5 +20,8 @@ QString directionText(char direction);
 
 // One table row, in the order of the record table's columns.
 QStringList rowCells(const CMoruRspQryBTCapTransferManagerField& record);
+// How each of those goes into a workbook: the amount as a number; the error code, words and time
+// as text.
+QList<XlsxExport::Kind> columnKinds();
 
 }  // namespace FundTransferRecords

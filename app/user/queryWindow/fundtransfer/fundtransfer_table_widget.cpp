@@ -88,3 +88,7 @@ void FundTransferTableWidget::queryTimedOut() {
     armRefresh();
     DialogSeam::warningFor(this, QStringLiteral("错误"), QStringLiteral("查询超时"));
 }
+
+QList<XlsxExport::Kind> FundTransferTableWidget::xlsxKinds() const {
+    return FundTransferRecords::columnKinds();
+}

@@ -23,6 +23,9 @@ public slots:
     void slot_rspQryBTFundTransferRecord(const CMoruRspQryBTCapTransferManagerField& pRspField,
                                          const CMoruRspInfo& pRspInfo, int nRequestID, bool bIsLast);
 
+protected:
+    QList<XlsxExport::Kind> xlsxKinds() const override;
+
 private:
     void armRefresh();
     void queryTimedOut();

@@ -1,0 +1,46 @@
+#pragma once
+
+#include <QObject>
+#include <QString>
+#include <memory>
+
+#include "user/queryWindow/xlsx_export.h"
+
+class QThread;
+
+// One workbook export of a page after the user has chosen the file: the rows are built on this
+// thread a slice at a time, so the window keeps answering, then the workbook is written on a thread
+// of its own and the same closing box as the CSV export tells the outcome. Destroying the job (its
+// page closed) drops the outcome; a write already under way is waited for.
+class XlsxExportJob : public QObject {
+    Q_OBJECT
+public:
+    // Longest stretch of row building between two turns of the event loop.
+    static constexpr int SLICE_MS = 20;
+
+    // The save dialog; ".xlsx" is added to a name without it. Empty when the user cancelled.
+    static QString askFileName();
+    // Opens the file for writing as the CSV export does; shows its box when that fails.
+    static bool canOpen(const QString& path);
+
+    // `sheet` holds the name, titles and kinds; its rows come from `rows`.
+    XlsxExportJob(const QString& path, XlsxExport::Sheet sheet, XlsxExport::Rows rows, QObject* parent);
+    ~XlsxExportJob() override;
+
+    void start();
+
+signals:
+    // Before the closing box.
+    void finished(bool written);
+
+private:
+    void buildSlice();
+    void writeOnThread();
+    void report(bool written);
+
+    QString mPath;
+    std::shared_ptr<XlsxExport::Sheet> mSheet;
+    XlsxExport::Rows mRows;
+    int mNext = 0;
+    QThread* mThread = nullptr;
+};
