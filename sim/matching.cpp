@@ -267,7 +267,9 @@ void Matching::crossResting(FundAccount& fa, Order& o, Security& sec) {
         Order& other = ofa.orders[r.index];
         if (other.code != o.code || isBuy(other.side) == buy || (other.status != '2' && other.status != '7'))
             continue;
-        if (buy ? other.price > o.price + kEps : other.price < o.price - kEps) continue;
+        // Prices come from different clients' arithmetic: half a thousandth of a tick decides.
+        constexpr double kPriceEps = 5e-7;
+        if (buy ? other.price > o.price + kPriceEps : other.price < o.price - kPriceEps) continue;
         const uint32_t q = std::min(o.leaves, other.leaves);
         fillReturns_ = {owner, r.market};
         applyFill(ofa, other, sec, other.price, q, false);

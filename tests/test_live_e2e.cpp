@@ -7,9 +7,11 @@
 #include <atomic>
 
 #include "basicControl/base_table_widget.h"
+#include "basicControl/my_click_label.h"
 #include "basicControl/my_double_spin_box.h"
 #include "basicControl/my_line_edit.h"
 #include "basicControl/my_push_button.h"
+#include "basicControl/my_spin_box.h"
 #include "captured_log.h"
 #include "e2e_session.h"
 #include "moru_securities_api.h"
@@ -21,6 +23,7 @@
 #include "user/orderWindow/order_window.h"
 #include "user/queryWindow/ordered_widget.h"
 #include "user/queryWindow/position_widget.h"
+#include "user/queryWindow/query_windows_manager.h"
 #include "user/queryWindow/stockQuotes/quotes_tcp_client.h"
 #include "user/queryWindow/transaction_widget.h"
 #include "user/user_widget.h"
@@ -28,8 +31,12 @@
 namespace {
 constexpr int OTHER_ENTRY = 1;
 std::atomic<bool> g_otherReady{false};
+std::atomic<int> g_otherInsertError{-1};
 void otherInitTrader(CMoruRspUserLoginField*, CMoruRspInfo* info, int, bool) {
     g_otherReady = info && info->ErrorID == 0;
+}
+void otherInsert(CMoruRspOrderInsertField*, CMoruRspInfo* info, int, bool) {
+    g_otherInsertError = info ? int(info->ErrorID) : -2;
 }
 
 // A second session in this process, as another trader's terminal would be.
@@ -39,12 +46,15 @@ bool otherTraderLogsIn(const QString& account, const QString& password) {
     CMoruTraderSpi spi;
     std::memset(&spi, 0, sizeof spi);
     spi.onRspInitTrader = reinterpret_cast<decltype(spi.onRspInitTrader)>(&otherInitTrader);
+    spi.onRspInsertOrder = &otherInsert;
     registerSpi(spi, OTHER_ENTRY);
     const QByteArray config = (e2e::Session::configDir() + "/api_config.txt").toUtf8();
     if (reqLogin(config.constData(), account.toUtf8().constData(), password.toUtf8().constData(), OTHER_ENTRY,
                  6, '1', 1) != 0)
         return false;
-    QTRY_VERIFY_WITH_TIMEOUT(g_otherReady.load(), 10000);
+    QElapsedTimer waited;
+    waited.start();
+    while (!g_otherReady && waited.elapsed() < 10000) QTest::qWait(20);
     return g_otherReady;
 }
 
@@ -90,8 +100,8 @@ private slots:
         const QString price = window->orderWidget()->priceEdit()->text();
         e2e::typeInto(window->orderWidget()->quantityEdit(), "300");
         QTest::mouseClick(window->orderWidget()->orderButton(), Qt::LeftButton);
-        QVERIFY2(s.waitForBoxes(2), qPrintable(s.boxesText()));
-        QCOMPARE(s.boxes[1].text, QStringLiteral("报单发送成功"));
+        QVERIFY2(s.waitForBoxes(3), qPrintable(s.boxesText()));
+        QVERIFY2(s.boxes.size() == 3 && s.boxes[2].text == QStringLiteral("报单发送成功"), qPrintable(s.boxesText()));
 
         OrderedWidget* orders = w->orderPage();
         QTest::mouseClick(orders->searchButton(), Qt::LeftButton);
@@ -110,8 +120,13 @@ private slots:
         sell.OrderType = '2';
         sell.OrderRef = 1;
         QCOMPARE(reqInsertOrder(&sell, 2, OTHER_ENTRY), 0);
+        QTRY_VERIFY(g_otherInsertError.load() >= 0);
+        QCOMPARE(g_otherInsertError.load(), 0);
 
-        QTRY_COMPARE_WITH_TIMEOUT(orders->tableWidget()->item(row, 8)->text(), QStringLiteral("部成"), 10000);
+        QTRY_VERIFY2_WITH_TIMEOUT(orders->tableWidget()->item(row, 8)->text() == QStringLiteral("部成"),
+                                  qPrintable(CapturedLog::texts().filter("rtn", Qt::CaseInsensitive).join('\n') +
+                                             CapturedLog::texts().filter("600135").join('\n')),
+                                  10000);
         QCOMPARE(orders->tableWidget()->item(row, 12)->text(), QStringLiteral("200"));
         QVERIFY(orders->tableWidget()->item(row, 0) != nullptr);  // still cancellable
         const QString fill = QStringLiteral("成交 200 股 @ %1").arg(price);
@@ -119,7 +134,7 @@ private slots:
         QTRY_VERIFY(w->liveUpdates()->todayList()->list()->item(0)->text().endsWith(fill));
         QTRY_VERIFY_WITH_TIMEOUT(w->tradePage()->tableWidget()->rowCount() == tradesBefore + 1, 10000);
         QTRY_VERIFY_WITH_TIMEOUT(rowOfPosition(w, "600135") >= 0, 10000);
-        QVERIFY(s.boxes.size() == 2);  // nothing but the order's own boxes
+        QVERIFY2(s.boxes.size() == 3, qPrintable(s.boxesText()));  // the refreshes said nothing
     }
 
 private:

@@ -249,6 +249,7 @@ void TestXlsxExport::tradePageAllRecords() {
     TransactionWidget page;
     page.setTableHeader(TRADE_HEADERS.size(), TRADE_HEADERS);
     page.slot_click();
+    const int requestId = int(fakeapi::requests().back().requestId);
     auto trade = zeroed<CMoruRspQryTradeField>();
     putText(trade.OrderNo, "0000000001");
     putText(trade.SecurityID, "000001");
@@ -262,11 +263,11 @@ void TestXlsxExport::tradePageAllRecords() {
     putText(trade.ComponentSecurityID, "000002");
     trade.ComponentSource = '2';
     trade.CashReplaceAmount = -12.5;
-    page.slot_rspQryTrade(trade, rspInfo(), 0, false);
+    page.slot_rspQryTrade(trade, rspInfo(), requestId, false);
     putText(trade.OrderNo, QStringLiteral("０００"));
     trade.ComponentSource = 'X';
     trade.CashReplaceAmount = 1234567.125;
-    page.slot_rspQryTrade(trade, rspInfo(), 0, true);
+    page.slot_rspQryTrade(trade, rspInfo(), requestId, true);
 
     const QList<QStringList> rows = tableRows(*page.tableWidget(), 0, TRADE_HEADERS.size());
     QCOMPARE(rows[0][13], QStringLiteral("-12.500000"));
@@ -278,6 +279,7 @@ void TestXlsxExport::positionPageShownAndAllRecords() {
     PositionWidget page;
     page.setTableHeader(POSITION_HEADERS.size(), POSITION_HEADERS);
     page.slot_check();
+    const int requestId = int(fakeapi::requests().back().requestId);
     const int count = 25;  // 20 rows shown until "更多"
     for (int n = 0; n < count; ++n) {
         auto p = zeroed<CMoruRspQryStockPositionField>();
@@ -287,7 +289,7 @@ void TestXlsxExport::positionPageShownAndAllRecords() {
         p.PositionCost = n % 2 ? -1234.5 : 0.000001 * n;
         p.PurchasableQty = -n;
         p.RedeemableQty = 999999999999999;
-        page.slot_rspQryPosition(p, rspInfo(), 0, n == count - 1);
+        page.slot_rspQryPosition(p, rspInfo(), requestId, n == count - 1);
     }
     const QStringList titles = POSITION_HEADERS.mid(0, POSITION_HEADERS.size() - 1);
     const QList<QStringList> shown = tableRows(*page.tableWidget(), 0, titles.size());
@@ -306,15 +308,17 @@ void TestXlsxExport::fundRecordTables() {
     if (python.isEmpty()) QSKIP(qPrintable(NO_READER));
     DepositAndWithdrawalWidget deposits;
     deposits.setTableHeader(IN_OUT_FUND_HEADERS.size(), IN_OUT_FUND_HEADERS);
+    deposits.slot_clicked();
+    int requestId = int(fakeapi::requests().back().requestId);
     auto record = zeroed<CMoruRspQryCapTransferRecordField>();
     putText(record.OrgCode, "0001");
     record.Amount = -12.5;
     record.TransferDirection = '2';
     putText(record.OperTime, "10:10:41");
-    deposits.slot_rspQryInOutFundRecord(record, rspInfo(), 0, false);
+    deposits.slot_rspQryInOutFundRecord(record, rspInfo(), requestId, false);
     record.Amount = 1000000.25;
     record.TransferDirection = '1';
-    deposits.slot_rspQryInOutFundRecord(record, rspInfo(), 0, true);
+    deposits.slot_rspQryInOutFundRecord(record, rspInfo(), requestId, true);
     QList<QStringList> rows = tableRows(*deposits.tableWidget(), 0, IN_OUT_FUND_HEADERS.size());
     QCOMPARE(rows[0][1], QStringLiteral("-12.50"));
     checkBook(exportVia(deposits, ALL), deposits.windowName(), IN_OUT_FUND_HEADERS, rows, "snss");
@@ -322,13 +326,15 @@ void TestXlsxExport::fundRecordTables() {
 
     FundTransferTableWidget transfers;
     transfers.setTableHeader(FUND_TRANSFER_HEADERS.size(), FUND_TRANSFER_HEADERS);
+    transfers.slot_clicked();
+    requestId = int(fakeapi::requests().back().requestId);
     auto transfer = zeroed<CMoruRspQryBTCapTransferManagerField>();
     putText(transfer.OrgCode, "0001");
     transfer.Amount = 5000;
     transfer.TransferDirection = '1';
     putText(transfer.OperTime, "093000007");
     transfer.TransferStatus = '6';
-    transfers.slot_rspQryBTFundTransferRecord(transfer, rspInfo(), 0, true);
+    transfers.slot_rspQryBTFundTransferRecord(transfer, rspInfo(), requestId, true);
     rows = tableRows(*transfers.tableWidget(), 0, FUND_TRANSFER_HEADERS.size());
     QCOMPARE(rows[0][6], QStringLiteral("09:30:00.007"));
     checkBook(exportVia(transfers, SHOWN), transfers.windowName(), FUND_TRANSFER_HEADERS, rows, "snsssss");

@@ -294,9 +294,10 @@ QList<XlsxExport::Kind> OrderedWidget::xlsxKinds() const {
 }
 
 XlsxExport::Rows OrderedWidget::allRecordRows() const {
-    // The map is shared, not copied, until a record arrives or a search starts.
-    return {mRecordCount, [records = mpRspFieldMap, errorTexts = ErrorTextCache()](int index) mutable {
-                const OrderCells cells = orderCells(*records.constFind(index), errorTexts);
+    // A copy: records may change or a search start while the export runs.
+    return {mQuery->recordCount(),
+            [records = mQuery->records(), errorTexts = ErrorTextCache()](int index) mutable {
+                const OrderCells cells = orderCells(records[std::size_t(index)], errorTexts);
                 return QStringList(cells.begin(), cells.end());
             }};
 }

@@ -131,6 +131,8 @@ public:
 
     int recordCount() const override { return int(mRecords.size()); }
     const Record& record(int index) const { return mRecords[std::size_t(index)]; }
+    // Every record; an export that runs across events takes a copy.
+    const std::deque<Record>& records() const { return mRecords; }
     // Live changes between searches; the next search replaces them with the counter's answer.
     Record& recordToChange(int index) { return mRecords[std::size_t(index)]; }
     void appendRecord(const Record& record) { mRecords.push_back(record); }

@@ -130,8 +130,9 @@ QList<XlsxExport::Kind> PositionWidget::xlsxKinds() const {
 }
 
 XlsxExport::Rows PositionWidget::allRecordRows() const {
-    return {mRecordCount, [records = mRecords](int index) {
-                const PositionCells cells = positionCells(*records.constFind(index));
+    // A copy: a search may start while the export runs.
+    return {mQuery->recordCount(), [records = mQuery->records()](int index) {
+                const PositionCells cells = positionCells(records[std::size_t(index)]);
                 return QStringList(cells.begin(), cells.end());
             }};
 }

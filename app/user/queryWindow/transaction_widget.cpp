@@ -123,8 +123,9 @@ QList<XlsxExport::Kind> TransactionWidget::xlsxKinds() const {
 }
 
 XlsxExport::Rows TransactionWidget::allRecordRows() const {
-    return {mRecordCount, [records = mRecords](int index) {
-                const TradeCells cells = tradeCells(*records.constFind(index));
+    // A copy: a search may start while the export runs.
+    return {mQuery->recordCount(), [records = mQuery->records()](int index) {
+                const TradeCells cells = tradeCells(records[std::size_t(index)]);
                 return QStringList(cells.begin(), cells.end());
             }};
 }
