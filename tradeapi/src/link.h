@@ -11,7 +11,6 @@
 #ifndef ASIO_DISABLE_STD_ALIGNED_ALLOC
 #define ASIO_DISABLE_STD_ALIGNED_ALLOC
 #endif
-#include <array>
 #include <asio.hpp>
 #include <atomic>
 #include <chrono>
