@@ -64,16 +64,30 @@ QByteArray stampOf(const QDateTime& t) {
     return t.toString(QStringLiteral("yyyy-MM-dd hh:mm:ss")).toLatin1();
 }
 
+// The process id field: at least 8 digits, zero-padded.
+QByteArray pidField(qint64 pid) {
+    return QStringLiteral("%1").arg(pid, 8, 10, QLatin1Char('0')).toLatin1();
+}
+
 // The line after its timestamp: level word, location field, process id and message, then CR LF.
 void appendLineBody(QByteArray& out, QtMsgType type, const QMessageLogContext& context,
-                    const QString& message, qint64 pid) {
+                    const QString& message, const QByteArray& pid) {
     out.append("    ").append(levelWord(type)).append(' ');
 
     // Only what follows the last backslash; the field is 37 characters wide, counted as Qt counts them.
     const char* file = context.file ? context.file : "";
     if (const char* slash = std::strrchr(file, '\\')) file = slash + 1;
-    char lineNo[16];
-    const int lineLen = std::snprintf(lineNo, sizeof lineNo, ":%d", context.line);
+    // ":" and the line number, written from the end of the buffer.
+    char lineBuf[16];
+    char* lineNo = lineBuf + sizeof lineBuf;
+    unsigned n = context.line < 0 ? 0u - unsigned(context.line) : unsigned(context.line);
+    do {
+        *--lineNo = char('0' + n % 10);
+        n /= 10;
+    } while (n);
+    if (context.line < 0) *--lineNo = '-';
+    *--lineNo = ':';
+    const int lineLen = int(lineBuf + sizeof lineBuf - lineNo);
     const size_t fileLen = std::strlen(file);
     if (isAscii(file, fileLen)) {
         appendBlanks(out, 37 - int(fileLen) - lineLen);
@@ -85,20 +99,18 @@ void appendLineBody(QByteArray& out, QtMsgType type, const QMessageLogContext& c
     }
     out.append(lineNo, lineLen).append("    ");
 
-    char pidText[32];
-    const int pidLen = std::snprintf(pidText, sizeof pidText, "%08lld", static_cast<long long>(pid));
-    out.append(pidText, pidLen).append("    ");
+    out.append(pid).append("    ");
 
     // Plain ASCII text is copied as it stands; anything else goes through the UTF-8 encoder.
     const QChar* chars = message.constData();
-    const int n = message.size();
+    const int size = message.size();
     int i = 0;
-    while (i < n && chars[i].unicode() < 0x80) ++i;
-    if (i == n) {
+    while (i < size && chars[i].unicode() < 0x80) ++i;
+    if (i == size) {
         const int at = out.size();
-        out.resize(at + n);
+        out.resize(at + size);
         char* dst = out.data() + at;
-        for (int k = 0; k < n; ++k) dst[k] = char(chars[k].unicode());
+        for (int k = 0; k < size; ++k) dst[k] = char(chars[k].unicode());
     } else {
         out.append(message.toUtf8());
     }
@@ -110,7 +122,7 @@ struct DayFile {
     QFile file;
     qint64 dayStart = 0;  // the local day the file belongs to, in ms since the epoch
     qint64 dayEnd = 0;
-    qint64 pid = 0;           // read at each opening: a system call per line is a sizeable share of its cost
+    QByteArray pid;           // read at each opening: a system call per line is a sizeable share of its cost
     qint64 stampSecond = -1;  // the second `stamp` shows
     QByteArray stamp;
     QByteArray line;  // kept between messages so its memory is reused
@@ -143,7 +155,7 @@ struct DayFile {
 
     void open(qint64 now) {
         file.close();
-        pid = QCoreApplication::applicationPid();
+        pid = pidField(QCoreApplication::applicationPid());
         const QDate day = QDateTime::fromMSecsSinceEpoch(now).date();
         dayStart = QDateTime(day, QTime(0, 0)).toMSecsSinceEpoch();
         dayEnd = QDateTime(day.addDays(1), QTime(0, 0)).toMSecsSinceEpoch();
@@ -194,7 +206,7 @@ DayFile& dayFile() {
 QString formatLogLine(const QDateTime& now, QtMsgType type, const QMessageLogContext& context,
                       const QString& message, qint64 pid) {
     QByteArray line = stampOf(now);
-    appendLineBody(line, type, context, message, pid);
+    appendLineBody(line, type, context, message, pidField(pid));
     line.chop(2);
     return QString::fromUtf8(line);
 }
