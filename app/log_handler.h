@@ -4,7 +4,8 @@
 #include <QString>
 #include <QtGlobal>
 
-// The daily log file: one line per Qt message, under log/ of the working directory.
+// The daily log file: one line per Qt message, under log/ of the working directory. The file stays
+// open between messages and is opened anew when the date changes or the file is gone.
 
 // Installed with qInstallMessageHandler; safe from any thread.
 void logMessageHandler(QtMsgType type, const QMessageLogContext& context, const QString& message);
@@ -21,6 +22,6 @@ void setLogDirectory(const QString& dir);
 // "<dir>/Moru-Desk-yyyyMMdd.log".
 QString logFileName(const QString& logDir, const QDate& date);
 
-// The handler reads the clock through this; tests replace it to cross midnight.
-using LogClock = QDateTime (*)();
+// The handler reads the clock (ms since the epoch) through this; tests replace it to cross midnight.
+using LogClock = qint64 (*)();
 void setLogClock(LogClock clock);

@@ -2,6 +2,9 @@
 #include <QCoreApplication>
 #include <QSocketNotifier>
 #include <cstdio>
+#ifdef __GLIBC__
+#include <malloc.h>
+#endif
 #ifdef Q_OS_UNIX
 #include <unistd.h>
 #endif
@@ -23,6 +26,13 @@ int badOption(const QString& why) {
 }  // namespace
 
 int main(int argc, char** argv) {
+#ifdef __GLIBC__
+    // A page of query answers is hundreds of kilobytes, built and freed per request (and copied once
+    // more into the socket's buffer). Kept in the heap rather than handed back to the system, it is not
+    // faulted in anew every time, which otherwise took a quarter of the time of a paged query.
+    mallopt(M_TRIM_THRESHOLD, 64 << 20);
+    mallopt(M_MMAP_THRESHOLD, 16 << 20);
+#endif
     QCoreApplication app(argc, argv);
     sim::CommandLine cl;
     QString why;

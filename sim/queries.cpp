@@ -13,6 +13,15 @@ using moru_wire::Msg;
 
 namespace {
 
+// What "%0<width>u" gives for a number of at most `width` digits, without the format parser: a page
+// of answers formats thousands of these.
+template <size_t N>
+const char* zeroPadded(char (&out)[N], uint32_t v) {
+    out[N - 1] = 0;
+    for (size_t i = N - 1; i-- > 0; v /= 10) out[i] = char('0' + v % 10);
+    return out;
+}
+
 bool inWindow(const std::string& t, const std::string& start, const std::string& end) {
     if (!start.empty() && t < start) return false;
     if (!end.empty() && t > end) return false;
@@ -97,14 +106,13 @@ std::vector<uint8_t> orderRecord(const Order& o, char mk, size_t size) {
     b.put<char>(R::OrderStatus, o.status);
     b.put<uint8_t>(R::NodeID, o.node);
     char no[11];
-    std::snprintf(no, sizeof no, "%010u", o.sysId);
-    b.text(R::OrderNo, 10, no);
+    b.text(R::OrderNo, 10, zeroPadded(no, o.sysId));
     b.put<uint8_t>(R::MsgKind, o.msgKind);
     b.put<uint8_t>(R::SecurityType, o.secType);
     b.put<uint16_t>(R::ErrorCode, o.errorCode);
     b.put<double>(R::TradeAmount, o.tradeAmount);
     b.text(R::OfferorCode, 6, o.offeror);
-    return b.bytes();
+    return b.take();
 }
 
 std::vector<uint8_t> tradeRecord(const Trade& t, char market) {
@@ -115,16 +123,14 @@ std::vector<uint8_t> tradeRecord(const Trade& t, char market) {
     b.put<uint32_t>(R::TradeQty, t.qty);
     b.put<uint32_t>(R::LeavesQty, t.leaves);
     b.text(R::SecurityID, 8, t.code);
-    char id[10];
-    std::snprintf(id, sizeof id, "%08u", t.tradeId % 100000000u);
-    b.text(R::TradeID, 8, id);
+    char id[9];
+    b.text(R::TradeID, 8, zeroPadded(id, t.tradeId % 100000000u));
     b.text(R::TradeTime, 9, t.time);
     b.put<double>(R::TradePrice, t.price);
     b.put<double>(R::TradeAmount, t.price * t.qty);
     b.put<char>(R::Side, t.side);
     char no[11];
-    std::snprintf(no, sizeof no, "%010u", t.orderSysId);
-    b.text(R::OrderNo, 10, no);
+    b.text(R::OrderNo, 10, zeroPadded(no, t.orderSysId));
     b.put<char>(R::OrderType, t.orderType);
     if (t.componentCount) {
         // Creations settle in cash here: one cash line stands for the basket.
@@ -134,7 +140,7 @@ std::vector<uint8_t> tradeRecord(const Trade& t, char market) {
         b.put<uint32_t>(R::ComponentTradeQty, t.qty);
         b.put<double>(R::CashReplaceAmount, t.price * t.qty);
     }
-    return b.bytes();
+    return b.take();
 }
 
 void Queries::onQryOrder(const Request& r) {

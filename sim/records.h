@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <cstring>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace rec {
@@ -26,6 +27,8 @@ public:
         std::memcpy(b_.data() + off, s.data(), n);
     }
     const std::vector<uint8_t>& bytes() const { return b_; }
+    // The bytes moved out, for a record built to be returned.
+    std::vector<uint8_t> take() { return std::move(b_); }
     size_t size() const { return b_.size(); }
 
 private:

@@ -8,8 +8,8 @@
 
 namespace {
 QDateTime g_fakeNow;
-QDateTime fakeClock() {
-    return g_fakeNow;
+qint64 fakeClock() {
+    return g_fakeNow.toMSecsSinceEpoch();
 }
 
 QMessageLogContext context(const char* file, int line) {
@@ -53,6 +53,13 @@ private slots:
         const QString expected = "2026-12-06 09:30:15    " + level + " " + QString(26, ' ') + "main.cpp:97" +
                                  "    00004242    hello";
         QCOMPARE(line, expected);
+    }
+
+    void nonAsciiSourceNameIsPaddedByCharacters() {
+        const QString line = formatLogLine(QDateTime(QDate(2026, 1, 2), QTime(3, 4, 5)), QtInfoMsg,
+                                           context("C:\\源码\\主程序.cpp", 97), "m", 7);
+        QVERIFY2(line.contains("INFO      " + QString(27, ' ') + "主程序.cpp:97    00000007    m"),
+                 qPrintable(line));
     }
 
     void criticalLeavesTwoBlanksWhereTheLevelStands() {
@@ -110,6 +117,55 @@ private slots:
         const QByteArray next = readAll(m_dir.path() + "/log/Moru-Desk-20261207.log");
         QVERIFY(next.contains("after"));
         QVERIFY(!next.contains("before"));
+    }
+
+    void stampsAndFilesFollowTheClock() {
+        setLogClock(&fakeClock);
+        const QList<QDateTime> times = {QDateTime(QDate(2026, 12, 6), QTime(10, 0, 0, 900)),
+                                        QDateTime(QDate(2026, 12, 6), QTime(10, 0, 1, 100)),
+                                        QDateTime(QDate(2026, 12, 7), QTime(10, 0, 1, 100)),
+                                        QDateTime(QDate(2026, 12, 6), QTime(10, 0, 1, 200))};
+        for (int i = 0; i < times.size(); ++i) {
+            g_fakeNow = times[i];
+            logMessageHandler(QtInfoMsg, context("a.cpp", i), QString("line%1").arg(i));
+        }
+        const QList<QByteArray> sixth = readAll(m_dir.path() + "/log/Moru-Desk-20261206.log").split('\n');
+        const QList<QByteArray> seventh = readAll(m_dir.path() + "/log/Moru-Desk-20261207.log").split('\n');
+        QCOMPARE(sixth.size(), 4);
+        QVERIFY(sixth[0].startsWith("2026-12-06 10:00:00    ") && sixth[0].endsWith("line0\r"));
+        QVERIFY(sixth[1].startsWith("2026-12-06 10:00:01    ") && sixth[1].endsWith("line1\r"));
+        QVERIFY(sixth[2].startsWith("2026-12-06 10:00:01    ") && sixth[2].endsWith("line3\r"));
+        QCOMPARE(seventh.size(), 2);
+        QVERIFY(seventh[0].startsWith("2026-12-07 10:00:01    ") && seventh[0].endsWith("line2\r"));
+    }
+
+    // The file stays open between messages; whatever happens to it, the next line goes to the day's name.
+    void fileRemovedOrMovedIsOpenedAnew_data() {
+        QTest::addColumn<QString>("action");
+        QTest::newRow("file deleted") << "rm";
+        QTest::newRow("file moved") << "mv";
+        QTest::newRow("folder deleted") << "rmdir";
+        QTest::newRow("folder moved") << "mvdir";
+    }
+    void fileRemovedOrMovedIsOpenedAnew() {
+        QFETCH(QString, action);
+        g_fakeNow = QDateTime(QDate(2026, 12, 10), QTime(9, 0));
+        setLogClock(&fakeClock);
+        const QString folder = m_dir.path() + "/log";
+        const QString file = folder + "/Moru-Desk-20261210.log";
+        QDir(m_dir.path() + "/moved").removeRecursively();
+        logMessageHandler(QtInfoMsg, context("a.cpp", 1), "before");
+        if (action == "rm") QVERIFY(QFile::remove(file));
+        if (action == "mv") QVERIFY(QFile::rename(file, folder + "/kept.log"));
+        if (action == "rmdir") QVERIFY(QDir(folder).removeRecursively());
+        if (action == "mvdir") QVERIFY(QDir().rename(folder, m_dir.path() + "/moved"));
+        logMessageHandler(QtInfoMsg, context("a.cpp", 2), "after");
+        logMessageHandler(QtInfoMsg, context("a.cpp", 3), "again");
+        const QByteArray now = readAll(file);
+        QVERIFY2(now.contains("after") && now.contains("again") && !now.contains("before"), now.constData());
+        if (action == "mv") QVERIFY(!readAll(folder + "/kept.log").contains("after"));
+        if (action == "mvdir")
+            QVERIFY(!readAll(m_dir.path() + "/moved/Moru-Desk-20261210.log").contains("after"));
     }
 
     void deletedLogDirectoryIsRecreated() {

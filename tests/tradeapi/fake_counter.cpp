@@ -125,6 +125,10 @@ void FakeCounter::onFrame(Conn* c, const moru_wire::Header& h, const uint8_t* bo
             if (opt_.answerLogin[kind]) write(c, loginAnswer(Msg::RspInitTrader));
             break;
         default:
+            if (opt_.answer) {
+                const std::vector<uint8_t> out = opt_.answer(h, body, len);
+                if (!out.empty()) write(c, out);
+            }
             break;
     }
 }

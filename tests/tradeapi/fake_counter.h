@@ -24,6 +24,8 @@ public:
         int32_t heartbeatSec = 0;                         // in the query login answer
         std::vector<uint8_t> errorTable;                  // sent after it when not empty
         int dataReady = 2;
+        // Bytes to send back for any other request (nothing when empty); runs on the link's reader.
+        std::function<std::vector<uint8_t>(const moru_wire::Header&, const uint8_t* body, size_t len)> answer;
     };
 
     explicit FakeCounter(const Options& o);

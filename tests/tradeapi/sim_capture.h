@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "counter.h"
+#include "login_request.h"
 #include "moru_api_types.h"
 
 namespace capture {
@@ -73,17 +74,12 @@ inline void feed(sim::Counter& c, sim::Link& l, moru_wire::Msg type, const void*
 // Logs in on `l` and, when given, opens the trade link on which order returns arrive.
 inline void login(sim::Counter& c, CaptureLink& l, const char* account, const char* password, char market,
                   CaptureLink* trade = nullptr) {
-    using B = moru_wire::LoginBody;
-    std::vector<uint8_t> body(B::kSize, 0);
-    moru_wire::putText(body.data() + B::kAccount, 16, account);
-    moru_wire::putText(body.data() + B::kPassword, 32, password);
-    int32_t node = 6;
-    std::memcpy(body.data() + B::kNode, &node, 4);
-    body[B::kMarket] = uint8_t(market);
+    fixture::LoginRequest r{account, password, {}, market, 6};
+    std::vector<uint8_t> body = fixture::loginBody(r);
     feed(c, l, moru_wire::Msg::ReqLoginManager, body.data(), body.size());
     if (!trade || l.frames.empty()) return;
-    const auto& rsp = l.frames.back().rec;
-    std::memcpy(body.data() + B::kToken, rsp.data() + moru_wire::LoginRspBody::kToken, 24);
+    r.token = moru_wire::fixedText(l.frames.back().rec.data() + moru_wire::LoginRspBody::kToken, 24);
+    body = fixture::loginBody(r);
     c.attach(*trade);
     feed(c, *trade, moru_wire::Msg::ReqInitTrader, body.data(), body.size());
 }
@@ -98,8 +94,7 @@ inline std::string tokenOf(const CaptureLink& l) {
 
 // The query or trade login step with `token`.
 inline void joinSession(sim::Counter& c, sim::Link& l, moru_wire::Msg step, const std::string& token) {
-    std::vector<uint8_t> body(moru_wire::LoginBody::kSize, 0);
-    moru_wire::putText(body.data() + moru_wire::LoginBody::kToken, 24, token);
+    const std::vector<uint8_t> body = fixture::loginBody({{}, {}, token});
     feed(c, l, step, body.data(), body.size());
 }
 

@@ -347,6 +347,45 @@ private slots:
         QVERIFY(noLinkLost());
     }
 
+    // Answers in a burst of many reads, or in crumbs: every record arrives once, whole and in order.
+    void answersArriveWholeHoweverTheBytesCome_data() {
+        QTest::addColumn<int>("records");
+        QTest::addColumn<int>("piece");  // bytes per send, 0 for all at once
+        QTest::newRow("a burst of many reads") << 3000 << 0;
+        QTest::newRow("a few bytes at a time") << 12 << 5;
+    }
+    void answersArriveWholeHoweverTheBytesCome() {
+        QFETCH(int, records);
+        QFETCH(int, piece);
+        FakeCounter fake;
+        QVERIFY(loginCompletes(writeConfig(dir, loopback(fake))));
+        std::vector<uint8_t> bytes, body(sizeof(CMoruRspInfo) + sizeof(CMoruRspQryOrderField), 0);
+        for (int i = 0; i < records; ++i) {
+            auto r = zeroed<CMoruRspQryOrderField>();
+            r.OrderSysID = uint32_t(i + 1);
+            r.LimitPrice = i + 0.5;
+            std::memcpy(body.data() + sizeof(CMoruRspInfo), &r, sizeof r);
+            moru_wire::appendFrame(bytes, Msg::RspQryOrder, 100 + i,
+                                   i + 1 == records ? moru_wire::kFlagLast : 0, body.data(), body.size());
+        }
+        const size_t step = piece ? size_t(piece) : bytes.size();
+        for (size_t at = 0; at < bytes.size(); at += step)
+            QVERIFY(fake.send(kQuery, std::vector<uint8_t>(bytes.begin() + std::ptrdiff_t(at),
+                                                           bytes.begin() + std::ptrdiff_t(std::min(
+                                                                               bytes.size(), at + step)))));
+        QVERIFY(recorder().waitForName("onRspQryOrder", 5000, size_t(records)));
+        const auto got = recorder().named("onRspQryOrder");
+        QCOMPARE(got.size(), size_t(records));
+        for (int i = 0; i < records; ++i) {
+            const auto r = got[size_t(i)].as<CMoruRspQryOrderField>();
+            QCOMPARE(fixture::val(r.OrderSysID), uint32_t(i + 1));
+            QCOMPARE(fixture::val(r.LimitPrice), i + 0.5);
+            QCOMPARE(got[size_t(i)].requestId, 100 + i);
+            QCOMPARE(got[size_t(i)].last, i + 1 == records);
+        }
+        QVERIFY(noLinkLost());
+    }
+
     void hugeHeartbeatIntervalIsKeptInRange() {
         FakeCounter::Options o;
         o.heartbeatSec = 2147483647;

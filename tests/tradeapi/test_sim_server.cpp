@@ -16,14 +16,8 @@ QByteArray frameOf(moru_wire::Msg type, const void* body, size_t len) {
 }
 
 QByteArray loginFrame(const char* account, const char* password, char market) {
-    using B = moru_wire::LoginBody;
-    std::vector<uint8_t> body(B::kSize, 0);
-    moru_wire::putText(body.data() + B::kAccount, 16, account);
-    moru_wire::putText(body.data() + B::kPassword, 32, password);
-    int32_t node = 6;
-    std::memcpy(body.data() + B::kNode, &node, 4);
-    body[B::kMarket] = uint8_t(market);
-    return frameOf(moru_wire::Msg::ReqLoginManager, body.data(), body.size());
+    const std::vector<uint8_t> f = fixture::managerLoginFrame(account, password, market);
+    return QByteArray(reinterpret_cast<const char*>(f.data()), int(f.size()));
 }
 
 bool connectTo(QTcpSocket& s, quint16 port) {

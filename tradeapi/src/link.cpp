@@ -1,6 +1,7 @@
 #include "link.h"
 
 #include <algorithm>
+#include <cstring>
 
 #include "resolver.h"
 #include "session.h"
@@ -160,23 +161,27 @@ void Link::armHeartbeat() {
 }
 
 void Link::readMore() {
+    // Room for a good share of a page of answers in each read.
+    constexpr size_t kReadRoom = 256 * 1024;
+    if (in_.size() - inLen_ < kReadRoom) in_.resize(inLen_ + kReadRoom);
     auto self = shared_from_this();
-    sock_.async_read_some(asio::buffer(rbuf_), [self](const asio::error_code& e, size_t n) {
-        if (self->finished_) return;
-        if (e) return self->lost(moru_wire::kReasonReadFailed, "read failed: " + e.message());
-        self->onBytes(n);
-        if (!self->finished_) self->readMore();
-    });
+    sock_.async_read_some(
+        asio::buffer(in_.data() + inLen_, in_.size() - inLen_), [self](const asio::error_code& e, size_t n) {
+            if (self->finished_) return;
+            if (e) return self->lost(moru_wire::kReasonReadFailed, "read failed: " + e.message());
+            self->onBytes(n);
+            if (!self->finished_) self->readMore();
+        });
 }
 
 void Link::onBytes(size_t n) {
     lastRecv_ = Clock::now();
-    in_.insert(in_.end(), rbuf_.data(), rbuf_.data() + n);
+    inLen_ += n;
     size_t off = 0;
     while (!finished_) {
         moru_wire::Header h;
         const char* why = nullptr;
-        auto r = moru_wire::decodeHeader(in_.data() + off, in_.size() - off, h, &why);
+        auto r = moru_wire::decodeHeader(in_.data() + off, inLen_ - off, h, &why);
         if (r == moru_wire::Parse::NeedMore) break;
         if (r == moru_wire::Parse::Bad) return lost(moru_wire::kReasonBadFrame, why ? why : "bad frame");
         std::string reason;
@@ -184,7 +189,11 @@ void Link::onBytes(size_t n) {
             return lost(moru_wire::kReasonBadFrame, reason);
         off += moru_wire::kHeaderSize + h.bodyLen;
     }
-    if (off) in_.erase(in_.begin(), in_.begin() + std::ptrdiff_t(off));
+    // Only the start of a frame is left to move.
+    if (off && !finished_) {
+        std::memmove(in_.data(), in_.data() + off, inLen_ - off);
+        inLen_ -= off;
+    }
 }
 
 // ---------------------------------------------------------------- writing

@@ -11,7 +11,6 @@
 #ifndef ASIO_DISABLE_STD_ALIGNED_ALLOC
 #define ASIO_DISABLE_STD_ALIGNED_ALLOC
 #endif
-#include <array>
 #include <asio.hpp>
 #include <atomic>
 #include <chrono>
@@ -92,8 +91,9 @@ private:
     std::function<void(ConnectResult)> done_;
     Address connectedTo_;
 
-    std::array<uint8_t, 64 * 1024> rbuf_;
+    // Bytes are read straight behind those not yet taken as frames: [0, inLen_) of in_.
     std::vector<uint8_t> in_;
+    size_t inLen_ = 0;
     std::deque<std::vector<uint8_t>> outq_;
     std::vector<uint8_t> writing_;
     bool writeBusy_ = false;
