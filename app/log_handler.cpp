@@ -160,8 +160,7 @@ struct DayFile {
         dayStart = QDateTime(day, QTime(0, 0)).toMSecsSinceEpoch();
         dayEnd = QDateTime(day.addDays(1), QTime(0, 0)).toMSecsSinceEpoch();
         const QString folder = logFolder();
-        QDir dir(folder);
-        if (!dir.exists()) dir.mkdir(folder);
+        QDir().mkpath(folder);  // the state folder of an installed copy may not exist yet
         watchFolder(folder);
         file.setFileName(logFileName(folder, day));
         // Unbuffered: each line is one write to the system, so a crash loses nothing already logged.
