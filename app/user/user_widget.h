@@ -46,6 +46,8 @@ public:
 
 public slots:
     void slot_orderButtonClicked();
+    // The trade button and the order keys: 买, or 卖 when asked.
+    void openOrderWindow(bool sell);
 
 public:
     MyPushButton* transferButton() const { return m_transferButton; }
@@ -77,6 +79,9 @@ private:
     void initConnections();
     void initQueryTabs();
     void setExchangeIcon(const QString& path);
+    void installKeys();
+    // Brings up a query tab and presses its search button.
+    void searchPage(QWidget* page);
 
     QTabWidget* m_tabWidget = nullptr;
     MyPushButton* m_tradeButton = nullptr;
