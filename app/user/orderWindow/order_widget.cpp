@@ -80,6 +80,7 @@ OrderWidget::OrderWidget(QWidget* parent)
     setupAdditions();
     buildLayout();
     makeConnections();
+    connectAdditions();
 
     slotOrderType();
     slotClearClicked();
@@ -169,6 +170,11 @@ void OrderWidget::setupAdditions() {
     if (!settings.flag(QStringLiteral("keys/quickQuantities"), true)) return;
     mQuickBar = new QuickQuantityBar(this);
     mHoldings = new AccountHoldings(this);
+}
+
+void OrderWidget::connectAdditions() {
+    if (!mQuickBar) return;
+    // After the specified connections: the figure reads the side the form has just stored.
     connect(mQuickBar, &QuickQuantityBar::divisorChosen, this, &OrderWidget::fillQuickQuantity);
     connect(mHoldings, &AccountHoldings::changed, this, &OrderWidget::updateQuickFigure);
     connect(mCodeEdit, &QLineEdit::textChanged, this, &OrderWidget::updateQuickFigure);

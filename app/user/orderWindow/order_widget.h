@@ -80,6 +80,7 @@ private:
     void buildLayout();
     void makeConnections();
     void setupAdditions();
+    void connectAdditions();
     void setSide(int id);
     bool passesPretradeChecks(const OrderEntry& entry);
     QString confirmationDetail(const OrderEntry& entry) const;

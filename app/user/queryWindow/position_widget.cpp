@@ -14,10 +14,10 @@
 #include "user/queryWindow/position_rows.h"
 #include "user/queryWindow/query_requests.h"
 #include "user/queryWindow/row_button.h"
+#include "utils/rsp_error_text.h"
 #include "utils/api_state.h"
 #include "utils/dialog_seam.h"
 #include "utils/private_requests.h"
-#include "utils/rsp_error_text.h"
 #include "utils/signal_interface.h"
 #include "utils/utils.h"
 
