@@ -16,9 +16,11 @@
 #include "user/orderWindow/order_widget.h"
 #include "user/orderWindow/order_window.h"
 #include "user/orderWindow/quick_quantity_bar.h"
+#include "user/queryWindow/ordered_widget.h"
 #include "user/queryWindow/position_widget.h"
 #include "user/queryWindow/query_windows_manager.h"
 #include "user/queryWindow/stockQuotes/quotes_tcp_client.h"
+#include "user/queryWindow/transaction_widget.h"
 #include "utils/desk_settings.h"
 #include "utils/signal_interface.h"
 
@@ -114,6 +116,19 @@ private slots:
         press(Qt::Key_F1);
         QVERIFY(form->sideButton(0)->isChecked());
         QCOMPARE(form->side(), '1');
+
+        // F3: both orders on 委托查询; F5 searches the tab shown, here 成交查询.
+        press(Qt::Key_Escape);
+        QVERIFY(activate(session.window.get()));
+        UserWidget* workspace = session.workspace();
+        press(Qt::Key_F3);
+        QCOMPARE(workspace->tabWidget()->currentWidget(), static_cast<QWidget*>(workspace->orderPage()));
+        QTRY_COMPARE_WITH_TIMEOUT(workspace->orderPage()->tableWidget()->rowCount(), 2, 10000);
+        QVERIFY(e2e::showTab(workspace->tabWidget(), workspace->tradePage()));
+        QCOMPARE(workspace->tradePage()->tableWidget()->rowCount(), 0);
+        press(Qt::Key_F5);
+        QTRY_COMPARE_WITH_TIMEOUT(workspace->tradePage()->tableWidget()->rowCount(), 2, 10000);
+        QCOMPARE(session.boxes.size(), 4);
     }
 
     void sellAWholePositionWithAll() {
