@@ -6,6 +6,7 @@
 
 #include "user/orderWindow/order_quantities.h"
 #include "user/orderWindow/pretrade_checks.h"
+#include "utils/desk_settings.h"
 #include "utils/key_bindings.h"
 
 Q_DECLARE_METATYPE(BoardRule)
@@ -222,6 +223,17 @@ private slots:
         QCOMPARE(counter.refusal("000001", 2, day), QString());
         QCOMPARE(counter.refusal("600000", 2, day.addDays(1)), QString());
         QCOMPARE(counter.count("600000", day.addDays(1)), 0);
+    }
+
+    void cancelLimitFollowsTheSettings() {
+        DeskSettings& settings = DeskSettings::instance();
+        settings.load(QStringLiteral("/nonexistent/moru-desk.ini"));
+        settings.set("checks/cancelsPerCodePerDay", 1);
+        QCOMPARE(cancelRefusal("000002"), QString());
+        noteCancelSent("000002");
+        QCOMPARE(cancelRefusal("000002"), QStringLiteral("000002今日撤单已达1次上限"));
+        settings.set("checks/enabled", false);
+        QCOMPARE(cancelRefusal("000002"), QString());
     }
 
     void canBuy_data() {

@@ -185,3 +185,13 @@ int CancelCounter::count(const QString& code, const QDate& today) {
     roll(today);
     return m_counts.value(code);
 }
+
+QString cancelRefusal(const QString& code) {
+    const PretradeLimits limits = PretradeLimits::fromSettings();
+    if (!limits.enabled) return QString();
+    return CancelCounter::instance().refusal(code, limits.cancelsPerCodePerDay);
+}
+
+void noteCancelSent(const QString& code) {
+    CancelCounter::instance().note(code);
+}

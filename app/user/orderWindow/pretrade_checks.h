@@ -95,3 +95,8 @@ private:
     QDate m_day;
     QHash<QString, int> m_counts;
 };
+
+// For the order page's cancels, with [checks] of moru-desk.ini: the refusal text for one more cancel
+// of `code` today (empty when allowed or switched off), and the note of a cancel sent.
+QString cancelRefusal(const QString& code);
+void noteCancelSent(const QString& code);
