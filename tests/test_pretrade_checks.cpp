@@ -45,8 +45,6 @@ private slots:
             << '1' << "600000" << '2' << '2' << 11.15 << qint64(150) << 0.0 << 0.0 << "";
         QTest::newRow("SZ main, buy 50")
             << '2' << "000001" << '1' << '2' << 11.15 << qint64(50) << 0.0 << 0.0 << lot100;
-        QTest::newRow("SZ 002, buy 1050")
-            << '2' << "002415" << '1' << '2' << 11.15 << qint64(1050) << 0.0 << 0.0 << lot100;
         QTest::newRow("ChiNext, buy 250")
             << '2' << "300015" << '1' << '2' << 57.2 << qint64(250) << 0.0 << 0.0 << lot100;
         QTest::newRow("STAR, buy 100") << '1' << "688001" << '1' << '2' << 57.2 << qint64(100) << 0.0 << 0.0
@@ -61,8 +59,6 @@ private slots:
                                            << 0.0 << "科创板买入数量不得少于200股";
         QTest::newRow("SH ETF, buy 150")
             << '1' << "510050" << '1' << '2' << 3.5 << qint64(150) << 0.0 << 0.0 << lot100;
-        QTest::newRow("SZ ETF, buy 100")
-            << '2' << "159901" << '1' << '2' << 3.5 << qint64(100) << 0.0 << 0.0 << "";
         QTest::newRow("SH bond, buy 15") << '1' << "113001" << '1' << '2' << 101.5 << qint64(15) << 0.0 << 0.0
                                          << "买入数量须为10张的整数倍";
         QTest::newRow("SZ bond, buy 20")
@@ -82,8 +78,6 @@ private slots:
             << '1' << "510050" << '1' << '2' << 1.2345 << qint64(100) << 0.0 << 0.0 << tickMil;
         QTest::newRow("fund on the mil")
             << '2' << "159901" << '1' << '2' << 1.235 << qint64(100) << 0.0 << 0.0 << "";
-        QTest::newRow("bond on the mil")
-            << '1' << "113001" << '1' << '2' << 101.001 << qint64(10) << 0.0 << 0.0 << "";
         QTest::newRow("warrant off the mil")
             << '2' << "031001" << '2' << '2' << 1.2505 << qint64(100) << 0.0 << 0.0 << tickMil;
         // The day's limits, limit orders only, both ends included.
