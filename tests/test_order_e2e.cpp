@@ -19,6 +19,7 @@
 #include "user/queryWindow/query_windows_manager.h"
 #include "user/queryWindow/stockQuotes/quotes_tcp_client.h"
 #include "user/queryWindow/stockQuotes/stock_quotes_widget.h"
+#include "utils/desk_settings.h"
 #include "utils/signal_interface.h"
 
 namespace {
@@ -34,7 +35,10 @@ QStringList tabTitles(const OrderWindow* window) {
 class TestOrderE2e : public QObject {
     Q_OBJECT
 private slots:
-    void init() { CapturedLog::install(); }
+    void init() {
+        CapturedLog::install();
+        DeskSettings::instance().load(QStringLiteral("/nonexistent/moru-desk.ini"));
+    }
     void cleanup() { CapturedLog::uninstall(); }
 
     void limitBuyAtTheClickedAskFills() {
@@ -94,6 +98,8 @@ private slots:
         QFETCH(QString, code);
         QFETCH(QString, price);
         QFETCH(QString, box);
+        // The counter's own refusal: the terminal's checks before the confirmation stand aside.
+        DeskSettings::instance().set("checks/enabled", false);
         e2e::Session session;
         QVERIFY(session.start());
         QVERIFY2(session.login(e2e::Shanghai, "10880001", "123456"), qPrintable(session.boxesText()));

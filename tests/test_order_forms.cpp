@@ -4,20 +4,29 @@
 #include <cstring>
 #include <limits>
 
+#include "basicControl/base_table_widget.h"
 #include "basicControl/my_combo_box.h"
 #include "basicControl/my_double_spin_box.h"
+#include "basicControl/my_label.h"
 #include "basicControl/my_line_edit.h"
 #include "basicControl/my_push_button.h"
 #include "basicControl/my_spin_box.h"
 #include "captured_log.h"
 #include "constants.h"
 #include "fake_tradeapi/fake_tradeapi.h"
+#include "quote_frames.h"
+#include "user/orderWindow/account_holdings.h"
 #include "user/orderWindow/exercise_of_warrants_widget.h"
 #include "user/orderWindow/order_checks.h"
+#include "user/orderWindow/level_texts.h"
 #include "user/orderWindow/order_widget.h"
+#include "user/orderWindow/quick_quantity_bar.h"
 #include "user/orderWindow/tender_offer_widget.h"
+#include "user/queryWindow/position_widget.h"
+#include "user/queryWindow/stockQuotes/quotes_tcp_client.h"
 #include "utils/api_client_utils.h"
 #include "utils/api_state.h"
+#include "utils/desk_settings.h"
 #include "utils/dialog_seam.h"
 #include "utils/signal_interface.h"
 
@@ -115,6 +124,9 @@ private slots:
             return m_choices.isEmpty() ? 0 : m_choices.takeFirst();
         });
         CapturedLog::install();
+        // The form as specified; the checks added before the confirmation have their own cases below.
+        DeskSettings::instance().load(QStringLiteral("/nonexistent/moru-desk.ini"));
+        DeskSettings::instance().set("checks/enabled", false);
     }
 
     void cleanup() {
@@ -204,6 +216,12 @@ private slots:
                                             << "限价" << 1 << 0.0 << 100 << "填写正确的价格!";
         QTest::newRow("SH limit, quantity 0") << '1' << "600000"
                                               << "限价" << 0 << 12.34 << 0 << "填写正确的数量!";
+        QTest::newRow("SH limit, price and quantity 0: price first")
+            << '1' << "600000"
+            << "限价" << 0 << 0.0 << 0 << "填写正确的价格!";
+        QTest::newRow("SZ limit sell, price and quantity 0: price first")
+            << '2' << "000001"
+            << "限价" << 1 << 0.0 << 0 << "填写正确的价格!";
         QTest::newRow("SZ limit buy at 0") << '2' << "000001"
                                            << "限价" << 0 << 0.0 << 100 << "填写正确的价格!";
         QTest::newRow("SZ own best at 0") << '2' << "000001"
@@ -284,6 +302,259 @@ private slots:
         QCOMPARE(checkWarrantExercise("031001", price, 1000), QStringLiteral("填写正确的价格!"));
         entry.price = 12.34;  // the same entry with a price goes on
         QCOMPARE(checkOrderEntry(entry, priceTypesFor(market), market), QString());
+    void clearEmptiesEveryField_data() {
+        QTest::addColumn<char>("market");
+        QTest::addColumn<QString>("type");
+        QTest::addColumn<double>("price");
+        QTest::addColumn<int>("quantity");
+        QTest::newRow("SH limit buy") << '1' << "限价" << 12.34 << 300;
+        QTest::newRow("SH best five, largest quantity")
+            << '1' << "最优五档立即成交剩余转限价" << 9.5 << 2147483647;
+        QTest::newRow("SZ own best, price locked") << '2' << "本方最优" << 0.0 << 100;
+        QTest::newRow("quantity only") << '0' << "限价" << 0.0 << 1;
+    }
+
+    void clearEmptiesEveryField() {
+        QFETCH(char, market);
+        QFETCH(QString, type);
+        QFETCH(double, price);
+        QFETCH(int, quantity);
+        currentMarket = market;
+        OrderWidget form;
+        form.show();
+        QTest::keyClicks(form.codeEdit(), "600000");
+        form.priceEdit()->setValue(price);
+        form.typeBox()->setCurrentIndex(form.typeBox()->findText(type));
+        form.quantityEdit()->setValue(quantity);
+        QTest::mouseClick(form.clearButton(), Qt::LeftButton);
+        QCOMPARE(form.codeEdit()->text(), QString());
+        QCOMPARE(form.quantityEdit()->value(), 0);
+        QCOMPARE(form.priceEdit()->value(), 0.0);
+        QCOMPARE(form.typeBox()->currentText(), PRICE_TYPE_LIMIT);
+        QVERIFY(form.priceEdit()->isEnabled());
+        // An order placed next sees the cleared quantity.
+        QTest::keyClicks(form.codeEdit(), "600000");
+        form.priceEdit()->setValue(12.34);
+        QTest::mouseClick(form.orderButton(), Qt::LeftButton);
+        QCOMPARE(m_boxes.size(), 1);
+        expectBox(m_boxes[0], {DialogSeam::Kind::Warning, "错误", "填写正确的数量!"});
+        currentMarket = '0';
+    }
+
+    void levelVolumesBeyond31Bits_data() {
+        QTest::addColumn<quint64>("volume");
+        QTest::addColumn<QString>("shown");
+        QTest::newRow("largest int") << quint64(2147483647) << "2147483647";
+        QTest::newRow("2^31") << quint64(2147483648u) << "2147483648";
+        QTest::newRow("2^32 + 1") << quint64(4294967297ull) << "4294967297";
+        QTest::newRow("largest") << quint64(18446744073709551615ull) << "18446744073709551615";
+    }
+
+    void levelVolumesBeyond31Bits() {
+        QFETCH(quint64, volume);
+        ClientSecurityMarketDataLevel1 quote = makeQuoteRecord("600000", "", 11.14);
+        quote.BidVolume1 = volume;
+        quote.AskPrice5 = 11.2;
+        quote.AskVolume5 = volume;
+        const LevelTexts texts = levelTexts(quote);
+        QTEST(texts.bidVolume[0], "shown");
+        QTEST(texts.askVolume[4], "shown");
+    }
+
+    // ---- checks added before the confirmation
+
+    void addedChecksComeAfterTheSpecifiedOnes_data() {
+        QTest::addColumn<QString>("code");
+        QTest::addColumn<int>("sideId");
+        QTest::addColumn<double>("price");
+        QTest::addColumn<int>("quantity");
+        QTest::addColumn<bool>("checksOn");
+        QTest::addColumn<QString>("problem");  // empty: goes on to the confirmation
+        QTest::newRow("quantity 0 before the lot")
+            << "600000" << 0 << 11.14 << 0 << true << "填写正确的数量!";
+        QTest::newRow("price 0 before the lot") << "600000" << 0 << 0.0 << 150 << true << "填写正确的价格!";
+        QTest::newRow("odd lot buy") << "600000" << 0 << 11.14 << 150 << true << "买入数量须为100股的整数倍";
+        QTest::newRow("above limit up")
+            << "600000" << 0 << 12.26 << 100 << true << "价格超出涨跌停范围 [10.030, 12.250]";
+        QTest::newRow("too much") << "600000" << 0 << 11.14 << 900000 << true
+                                  << "委托金额10026000.00超过单笔上限10000000.00";
+        QTest::newRow("odd lot sell") << "600000" << 1 << 11.14 << 150 << true << "";
+        QTest::newRow("switched off") << "600000" << 0 << 12.26 << 150 << false << "";
+    }
+
+    void addedChecksComeAfterTheSpecifiedOnes() {
+        QFETCH(QString, code);
+        QFETCH(int, sideId);
+        QFETCH(double, price);
+        QFETCH(int, quantity);
+        QFETCH(bool, checksOn);
+        QFETCH(QString, problem);
+        DeskSettings::instance().set("checks/enabled", checksOn);
+        currentMarket = '1';
+        QuotesTcpClient quotes(nullptr, "/nonexistent.ini");
+        feedQuote(quotes, code.toLatin1(), 11.14, 12.25, 10.03);
+        OrderWidget form;
+        form.setQuotesClient(&quotes);
+        form.show();
+        QTest::keyClicks(form.codeEdit(), code);
+        QTest::mouseClick(form.sideButton(sideId), Qt::LeftButton);
+        form.priceEdit()->setValue(price);
+        form.quantityEdit()->setValue(quantity);
+        m_choices << 1;  // stop at the confirmation
+
+        QTest::mouseClick(form.orderButton(), Qt::LeftButton);
+        QCOMPARE(m_boxes.size(), 1);
+        if (problem.isEmpty()) {
+            expectConfirmation(m_boxes[0]);
+            QCOMPARE(nextOrderRef.load(), 42);
+        } else {
+            expectBox(m_boxes[0], {DialogSeam::Kind::Warning, "错误", problem});
+            QCOMPARE(nextOrderRef.load(), 41);
+        }
+        QVERIFY(fakeapi::requests().empty());
+        // The form as the user left it.
+        QCOMPARE(form.codeEdit()->text(), code);
+        QCOMPARE(form.priceEdit()->value(), price);
+        QCOMPARE(form.quantityEdit()->value(), quantity);
+        QVERIFY(form.sideButton(sideId)->isChecked());
+        currentMarket = '0';
+    }
+
+    void farFromTheLastPriceAsksASecondTime_data() {
+        QTest::addColumn<int>("answer");
+        QTest::addColumn<int>("sent");
+        QTest::newRow("go on") << 0 << 1;
+        QTest::newRow("cancel") << 1 << 0;
+    }
+
+    void farFromTheLastPriceAsksASecondTime() {
+        QFETCH(int, answer);
+        QFETCH(int, sent);
+        DeskSettings::instance().set("checks/enabled", true);
+        currentMarket = '1';
+        QuotesTcpClient quotes(nullptr, "/nonexistent.ini");
+        feedQuote(quotes, "600000", 11.14, 12.25, 10.03);
+        OrderWidget form;
+        form.setQuotesClient(&quotes);
+        form.show();
+        QTest::keyClicks(form.codeEdit(), "600000");
+        form.priceEdit()->setValue(11.80);
+        form.quantityEdit()->setValue(100);
+        m_choices << answer << 0;
+
+        QTest::mouseClick(form.orderButton(), Qt::LeftButton);
+        QCOMPARE(m_boxes.size(), 1 + sent);
+        expectBox(m_boxes[0], {DialogSeam::Kind::Warning, "提示",
+                               "委托价格11.800偏离最新价11.140达5.92%,超过5%,是否继续?"});
+        QCOMPARE(m_boxes[0].choices, QStringList({"继续", "取消"}));
+        if (sent) expectConfirmation(m_boxes[1]);
+        QCOMPARE(int(fakeapi::requests().size()), sent);
+        currentMarket = '0';
+    }
+
+    void ordersPerSecondAreCapped() {
+        DeskSettings::instance().set("checks/enabled", true);
+        DeskSettings::instance().set("checks/ordersPerSecond", 2);
+        currentMarket = '1';
+        OrderWidget form;
+        form.show();
+        QTest::keyClicks(form.codeEdit(), "600000");
+        form.priceEdit()->setValue(11.14);
+        form.quantityEdit()->setValue(100);
+        for (int i = 0; i < 3; ++i) QTest::mouseClick(form.orderButton(), Qt::LeftButton);
+        QCOMPARE(m_boxes.size(), 3);
+        expectConfirmation(m_boxes[0]);
+        expectConfirmation(m_boxes[1]);
+        expectBox(m_boxes[2], {DialogSeam::Kind::Warning, "错误", "委托过于频繁,每秒最多2笔"});
+        QCOMPARE(int(fakeapi::requests().size()), 2);
+        currentMarket = '0';
+    }
+
+    void confirmationNamesWhatIsConfirmed_data() {
+        QTest::addColumn<QString>("type");
+        QTest::addColumn<int>("sideId");
+        QTest::addColumn<double>("price");
+        QTest::addColumn<QString>("detail");
+        QTest::newRow("limit sell") << "限价" << 1 << 11.15
+                                    << "代码: 600000\n名称: 西凤源集团\n方向: 卖\n报单类型: 限价\n数量: 300\n"
+                                       "价格: 11.150\n金额: 3345.00";
+        QTest::newRow("SZ market buy, no price")
+            << "市价立即成交剩余撤销" << 0 << 0.0
+            << "代码: 600000\n名称: 西凤源集团\n方向: 买\n报单类型: 市价立即成交剩余撤销\n数量: 300\n"
+               "价格: -\n金额: -";
+    }
+
+    void confirmationNamesWhatIsConfirmed() {
+        QFETCH(QString, type);
+        QFETCH(int, sideId);
+        QFETCH(double, price);
+        currentMarket = price > 0 ? '1' : '2';
+        QuotesTcpClient quotes(nullptr, "/nonexistent.ini");
+        const QByteArray frame = quoteFrame("600000", toGbk("西凤源集团"), 11.14);
+        quotes.ingest(frame.constData(), frame.size());
+        OrderWidget form;
+        form.setQuotesClient(&quotes);
+        form.show();
+        QTest::keyClicks(form.codeEdit(), "600000");
+        QTest::mouseClick(form.sideButton(sideId), Qt::LeftButton);
+        form.priceEdit()->setValue(price);
+        form.typeBox()->setCurrentIndex(form.typeBox()->findText(type));
+        form.quantityEdit()->setValue(300);
+        m_choices << 1;
+        QTest::mouseClick(form.orderButton(), Qt::LeftButton);
+        QCOMPARE(m_boxes.size(), 1);
+        expectConfirmation(m_boxes[0]);
+        QTEST(m_boxes[0].detail, "detail");
+        // Switched off, the box is the specified one alone.
+        DeskSettings::instance().set("keys/confirmDetail", false);
+        OrderWidget plain;
+        QTest::keyClicks(plain.codeEdit(), "600000");
+        plain.priceEdit()->setValue(11.15);
+        plain.quantityEdit()->setValue(300);
+        m_choices << 1;
+        QTest::mouseClick(plain.orderButton(), Qt::LeftButton);
+        QCOMPARE(m_boxes.size(), 2);
+        QCOMPARE(m_boxes[1].detail, QString());
+        currentMarket = '0';
+    }
+
+    void quickButtonsFillFromTheAccount() {
+        currentMarket = '1';
+        PositionWidget positions;  // must not show the form's own position answer
+        OrderWidget form;
+        form.show();
+        QVERIFY(form.quickBar());
+        QTest::keyClicks(form.codeEdit(), "600000");
+        form.priceEdit()->setValue(11.17);
+        form.prepareEntry(false, true);
+        const std::vector<fakeapi::Request> asked = fakeapi::requests();
+        QCOMPARE(int(asked.size()), 2);
+        QCOMPARE(QString::fromStdString(asked[1].function), QStringLiteral("reqQryPosition"));
+        QCOMPARE(form.quickBar()->figureLabel()->text(), QStringLiteral("-"));
+        answerHoldings(asked[1].requestId, 100000.0, {{"600000", 1050}, {"688001", 700}});
+        QTRY_COMPARE(form.quickBar()->figureLabel()->text(), QStringLiteral("8900"));
+        QCOMPARE(form.quickBar()->nameLabel()->text(), QStringLiteral("可买"));
+        QCOMPARE(positions.tableWidget()->rowCount(), 0);
+
+        const QList<std::tuple<bool, int, int>> presses = {
+            {false, 1, 4400}, {false, 2, 2900}, {false, 0, 8900}, {true, 0, 1050},
+            {true, 1, 500},   {true, 3, 200},   {true, 2, 300}};
+        for (const auto& press : presses) {
+            if (std::get<0>(press) != (form.side() == '2'))
+                QTest::mouseClick(form.sideButton(std::get<0>(press) ? 1 : 0), Qt::LeftButton);
+            QTest::mouseClick(form.quickBar()->button(std::get<1>(press)), Qt::LeftButton);
+            QCOMPARE(form.quantityEdit()->value(), std::get<2>(press));
+        }
+        QCOMPARE(form.quickBar()->nameLabel()->text(), QStringLiteral("可卖"));
+        QCOMPARE(form.quickBar()->figureLabel()->text(), QStringLiteral("1050"));
+        // A code the account does not hold sells nothing.
+        form.codeEdit()->setText("600003");
+        QCOMPARE(form.quickBar()->figureLabel()->text(), QStringLiteral("0"));
+        // Asked again at once: held back to a second after the last time.
+        form.prepareEntry(true, true);
+        QCOMPARE(int(fakeapi::requests().size()), 2);
+        QTRY_COMPARE_WITH_TIMEOUT(int(fakeapi::requests().size()), 4, 2000);
+        currentMarket = '0';
     }
 
     void insertRecordByteForByte_data() {
@@ -608,6 +879,33 @@ private slots:
     }
 
 private:
+    static void feedQuote(QuotesTcpClient& quotes, const QByteArray& code, double last, double upper,
+                          double lower) {
+        ClientSecurityMarketDataLevel1 record = makeQuoteRecord(code, toGbk("西凤源集团"), last);
+        record.UpperLimitPrice = upper;
+        record.LowerLimitPrice = lower;
+        const QByteArray frame = quoteFrame(record);
+        quotes.ingest(frame.constData(), frame.size());
+    }
+
+    // The counter's fund answer and one page of positions for request `positionRequest`.
+    static void answerHoldings(int positionRequest, double funds,
+                               const QList<QPair<QByteArray, quint32>>& held) {
+        CMoruRspQryStockClientAccountField fund{};
+        fund.AvailableCapital = funds;
+        CMoruRspInfo ok{};
+        fakeapi::fireOnOwnThread([&](const CMoruTraderSpi& spi) {
+            spi.onRspQryFund(&fund, &ok, positionRequest - 1, true);
+            for (int i = 0; i < held.size(); ++i) {
+                CMoruRspQryStockPositionField p{};
+                std::memcpy(p.SecurityID, held[i].first.constData(), size_t(held[i].first.size()));
+                p.AvailableQty = held[i].second;
+                p.TotalQty = held[i].second;
+                spi.onRspQryPosition(&p, &ok, positionRequest, i == held.size() - 1);
+            }
+        });
+    }
+
     static void expectBox(const DialogSeam::Box& box, const Expected& expected) {
         QCOMPARE(int(box.kind), int(expected.kind));
         QCOMPARE(box.title, expected.title);

@@ -29,6 +29,7 @@
 #include "user/orderWindow/level_widget.h"
 #include "user/orderWindow/order_widget.h"
 #include "user/orderWindow/order_window.h"
+#include "user/orderWindow/quick_quantity_bar.h"
 #include "user/orderWindow/tender_offer_widget.h"
 #include "user/personal_inf_dialog.h"
 #include "user/queryWindow/depositandwithdrawal_dialog.h"
@@ -71,6 +72,9 @@ QStringList saveOrderWindow(MainWindow& w, const QString& code, const QString& s
         waitFor([window] { return window->levelWidget()->lastCell()->text().toDouble() > 0; }, 5000);
         form->priceEdit()->setValue(window->levelWidget()->askPriceCell(1)->text().toDouble());
         form->quantityEdit()->setValue(100);
+        // 可买 once the account's funds have come.
+        if (QuickQuantityBar* bar = form->quickBar())
+            waitFor([bar] { return bar->figureLabel()->text() != QStringLiteral("-"); }, 5000);
         window->grab().save(outDir + "/" + tradeFile);
         saved << outDir + "/" + tradeFile;
     }

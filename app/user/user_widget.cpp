@@ -4,8 +4,10 @@
 #include <QHBoxLayout>
 #include <QIcon>
 #include <QPainter>
+#include <QShortcut>
 #include <QTabWidget>
 #include <QVBoxLayout>
+#include <functional>
 
 #include "basicControl/base_table_widget.h"
 #include "basicControl/my_header_view.h"
@@ -28,6 +30,8 @@
 #include "user/queryWindow/transaction_widget.h"
 #include "user/update_pwd_dialog.h"
 #include "utils/api_state.h"
+#include "utils/desk_settings.h"
+#include "utils/key_bindings.h"
 #include "utils/read_api_config.h"
 #include "utils/signal_interface.h"
 
@@ -172,14 +176,52 @@ void UserWidget::initConnections() {
     connect(m_transferButton, &QPushButton::clicked, this, &UserWidget::slot_TransferbuttonClicked);
     connect(m_depositButton, &QPushButton::clicked, this, &UserWidget::slot_DepositAndWithdrawalClicked);
     connect(m_passwordButton, &QPushButton::clicked, this, &UserWidget::slot_updatePassbuttonClicked);
+    if (DeskSettings::instance().flag(QStringLiteral("keys/enabled"), true)) installKeys();
+}
+
+void UserWidget::installKeys() {
+    const QMap<QString, QKeySequence> keys = KeyBindings::fromSettings();
+    const QMap<QString, std::function<void()>> actions = {
+        {QStringLiteral("buy"), [this] { openOrderWindow(false); }},
+        {QStringLiteral("sell"), [this] { openOrderWindow(true); }},
+        {QStringLiteral("orders"), [this] { searchPage(m_orderPage); }},
+        {QStringLiteral("positions"), [this] { searchPage(m_positionPage); }},
+        {QStringLiteral("refresh"), [this] { searchPage(m_tabWidget->currentWidget()); }},
+    };
+    for (auto it = actions.cbegin(); it != actions.cend(); ++it) {
+        const QKeySequence key = keys.value(it.key());
+        if (key.isEmpty()) continue;
+        // Anywhere in the workspace, its own windows included.
+        auto* shortcut = new QShortcut(key, this, nullptr, nullptr, Qt::ApplicationShortcut);
+        connect(shortcut, &QShortcut::activated, this, it.value());
+    }
+    if (m_orderWindow) m_orderWindow->setHideKey(keys.value(QStringLiteral("hideOrder")));
+}
+
+void UserWidget::searchPage(QWidget* page) {
+    if (!page || m_tabWidget->indexOf(page) < 0) return;
+    m_tabWidget->setCurrentWidget(page);
+    QPushButton* search = nullptr;
+    if (page == m_orderPage)
+        search = m_orderPage->searchButton();
+    else if (page == m_positionPage)
+        search = m_positionPage->searchButton();
+    else if (page == m_tradePage)
+        search = m_tradePage->queryButton();
+    // A button still waiting for its answer stays as it is.
+    if (search && search->isEnabled()) search->click();
 }
 
 void UserWidget::slot_orderButtonClicked() {
+    openOrderWindow(false);
+}
+
+void UserWidget::openOrderWindow(bool sell) {
     if (!m_orderWindow) {
         m_orderWindow = new OrderWindow(this);
         m_orderWindow->initDataClass(m_manager->quotesClient());
     }
-    m_orderWindow->show();
+    m_orderWindow->openForEntry(sell);
 }
 
 void UserWidget::slot_refreshClicked() {

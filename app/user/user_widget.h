@@ -47,6 +47,8 @@ public:
 
 public slots:
     void slot_orderButtonClicked();
+    // The trade button and the order keys: 买, or 卖 when asked.
+    void openOrderWindow(bool sell);
 
 public:
     MyPushButton* transferButton() const { return m_transferButton; }
@@ -80,6 +82,9 @@ private:
     void initQueryTabs();
     void initLiveUpdates();
     void setExchangeIcon(const QString& path);
+    void installKeys();
+    // Brings up a query tab and presses its search button.
+    void searchPage(QWidget* page);
 
     QTabWidget* m_tabWidget = nullptr;
     MyPushButton* m_tradeButton = nullptr;

@@ -3,6 +3,7 @@
 #include <QDebug>
 #include <QDialogButtonBox>
 #include <QFileDialog>
+#include <QLabel>
 #include <QPointer>
 #include <QPushButton>
 #include <QSet>
@@ -94,9 +95,15 @@ QMessageBox::StandardButton realBox(Kind kind, const QString& title, const QStri
     return box.standardButton(box.clickedButton());
 }
 
-int realChoice(Kind kind, const QString& title, const QString& text, const QStringList& buttons) {
+int realChoice(Kind kind, const QString& title, const QString& text, const QStringList& buttons,
+               const QString& detail) {
     QMessageBox box(iconOf(kind), title, text, QMessageBox::NoButton, nullptr);
     box.setTextFormat(Qt::PlainText);
+    if (!detail.isEmpty()) {
+        box.setInformativeText(detail);
+        if (auto* label = box.findChild<QLabel*>(QStringLiteral("qt_msgbox_informativelabel")))
+            label->setTextFormat(Qt::PlainText);
+    }
     QList<QAbstractButton*> made;
     for (int i = 0; i < buttons.size(); ++i) {
         // One role for all: the platform's button layout orders roles, never buttons of one role, so the
@@ -136,17 +143,18 @@ bool boxOpenFor(const void* owner) {
     return ownersWithBox.contains(owner);
 }
 
-int choose(Kind kind, const QString& title, const QString& text, const QStringList& buttons) {
+int choose(Kind kind, const QString& title, const QString& text, const QStringList& buttons,
+           const QString& detail) {
     OpenDialog open;
     int answer = -1;
-    const Box box{kind, title, text, QMessageBox::NoButton, buttons};
+    const Box box{kind, title, text, QMessageBox::NoButton, buttons, detail};
     if (choiceHandler()) {
         answer = choiceHandler()(box);
     } else if (boxHandler()) {
         const QMessageBox::StandardButton b = boxHandler()(box);
         answer = (b == QMessageBox::Ok || b == QMessageBox::Yes) ? 0 : int(buttons.size()) - 1;
     } else {
-        answer = realChoice(kind, title, text, buttons);
+        answer = realChoice(kind, title, text, buttons, detail);
     }
     if (open.sessionEnded() || answer < 0 || answer >= buttons.size()) return -1;
     return answer;

@@ -26,6 +26,8 @@ struct Box {
     QMessageBox::StandardButtons buttons;
     // Buttons the program names itself, in order; empty for standard buttons.
     QStringList choices = {};
+    // Plain text shown under the text (the box's informative text); empty for none.
+    QString detail = {};
 };
 
 using BoxHandler = std::function<QMessageBox::StandardButton(const Box&)>;
@@ -72,7 +74,9 @@ bool boxOpenFor(const void* owner);
 // A modal box without parent whose buttons carry the given texts ("确认", "取消"), the first one the
 // default, no escape button. Returns the index of the button pressed, -1 when the box was closed
 // otherwise or the session ended while it was open.
-int choose(Kind kind, const QString& title, const QString& text, const QStringList& buttons);
+// A non-empty `detail` is shown under the text, as plain text.
+int choose(Kind kind, const QString& title, const QString& text, const QStringList& buttons,
+           const QString& detail = QString());
 
 // QFileDialog::getSaveFileName; an empty result means the user cancelled.
 QString getSaveFileName(QWidget* parent, const QString& caption, const QString& dir, const QString& filter);

@@ -7,8 +7,14 @@
 // The boxes and log lines the order window's forms share: the trade confirmation, a request the
 // library would not send, and the counter's answer.
 
-// "是否确认交易" with "确认" and "取消"; true only for "确认".
-bool confirmTrade();
+// "是否确认交易" with "确认" and "取消"; true only for "确认". A non-empty `detail` shows under the
+// question what is being confirmed.
+bool confirmTrade(const QString& detail = QString());
+
+// The lines under the confirmation: code, name, side, order type, quantity, price and amount. An
+// order without a price shows "-" for price and amount.
+QString tradeDetailText(const QString& code, const QString& name, char side, const QString& typeText,
+                        qint64 quantity, double price);
 
 // The library refused to send: `logText` goes to the log, the user sees "出错".
 void reportNotSent(const QString& logText);

@@ -2,6 +2,7 @@
 
 #include <QButtonGroup>
 #include <QDebug>
+#include <QKeyEvent>
 #include <QLineEdit>
 #include <QRadioButton>
 #include <QVBoxLayout>
@@ -14,18 +15,36 @@
 #include "basicControl/my_spin_box.h"
 #include "constants.h"
 #include "moru_securities_api.h"
+#include "user/orderWindow/account_holdings.h"
 #include "user/orderWindow/form_layout.h"
 #include "user/orderWindow/order_checks.h"
 #include "user/orderWindow/order_feedback.h"
+#include "user/orderWindow/order_quantities.h"
 #include "user/orderWindow/order_records.h"
+#include "user/orderWindow/quick_quantity_bar.h"
 #include "user/queryWindow/stockQuotes/quotes_tcp_client.h"
 #include "utils/api_state.h"
+#include "utils/desk_settings.h"
 #include "utils/dialog_seam.h"
 #include "utils/number_input.h"
 
 namespace {
 enum SideId { BuyId = 0, SellId = 1, PurchaseId = 2, RedeemId = 3 };
 constexpr int kMaxInput = 2147483647;
+
+QuoteFigures figuresOf(const ClientSecurityMarketDataLevel1& quote) {
+    QuoteFigures f;
+    f.last = quote.LastPrice;
+    f.upperLimit = quote.UpperLimitPrice;
+    f.lowerLimit = quote.LowerLimitPrice;
+    return f;
+}
+
+bool isEnter(const QEvent* event) {
+    if (event->type() != QEvent::KeyPress) return false;
+    const int key = static_cast<const QKeyEvent*>(event)->key();
+    return key == Qt::Key_Return || key == Qt::Key_Enter;
+}
 }  // namespace
 
 OrderWidget::OrderWidget(QWidget* parent)
@@ -59,8 +78,10 @@ OrderWidget::OrderWidget(QWidget* parent)
     mSideGroup->addButton(mPurchaseButton, PurchaseId);
     mSideGroup->addButton(mRedeemButton, RedeemId);
 
+    setupAdditions();
     buildLayout();
     makeConnections();
+    connectAdditions();
 
     slotOrderType();
     slotClearClicked();
@@ -107,6 +128,12 @@ void OrderWidget::buildLayout() {
     addFormRow(column, {mPurchaseRedeemName, 30, mPurchaseButton, mRedeemButton});
     addFormRow(column, {mTypeName, 29, mTypeBox});
     addFormRow(column, {mQuantityName, 74, mQuantityEdit});
+    if (mQuickBar) {
+        // The added row fits in the form's fixed height once the rows sit a little closer.
+        column->setSpacing(3);
+        column->setContentsMargins(9, 4, 9, 4);
+        addFormRow(column, {mQuickBar});
+    }
     addFormRow(column, {mPriceName, 74, mPriceEdit});
     addButtonRow(column, mOrderButton, mClearButton);
 }
@@ -130,6 +157,106 @@ void OrderWidget::makeConnections() {
     // The chosen item's text, as the text-carrying index signal would give it.
     connect(mTypeBox, QOverload<int>::of(&QComboBox::currentIndexChanged), this,
             [this](int index) { slotChangeOrderType(mTypeBox->itemText(index)); });
+}
+
+void OrderWidget::setupAdditions() {
+    const DeskSettings& settings = DeskSettings::instance();
+    mClock.start();
+    mEnterMoves = settings.flag(QStringLiteral("keys/enabled"), true);
+    mConfirmDetail = settings.flag(QStringLiteral("keys/confirmDetail"), true);
+    if (mEnterMoves) {
+        for (QObject* o : std::initializer_list<QObject*>{mCodeEdit, mQuantityEdit, mPriceEdit, mOrderButton})
+            o->installEventFilter(this);
+    }
+    if (!settings.flag(QStringLiteral("keys/quickQuantities"), true)) return;
+    mQuickBar = new QuickQuantityBar(this);
+    mHoldings = new AccountHoldings(this);
+}
+
+void OrderWidget::connectAdditions() {
+    if (!mQuickBar) return;
+    // After the specified connections: the figure reads the side the form has just stored.
+    connect(mQuickBar, &QuickQuantityBar::divisorChosen, this, &OrderWidget::fillQuickQuantity);
+    connect(mHoldings, &AccountHoldings::changed, this, &OrderWidget::updateQuickFigure);
+    connect(mCodeEdit, &QLineEdit::textChanged, this, &OrderWidget::updateQuickFigure);
+    connect(mPriceEdit, QOverload<double>::of(&QDoubleSpinBox::valueChanged), this,
+            &OrderWidget::updateQuickFigure);
+    connect(mSideGroup, &QButtonGroup::idClicked, this, &OrderWidget::updateQuickFigure);
+    // A fill changes funds and position.
+    connect(SignalInterface::instance(), &SignalInterface::signal_rtnOrder, mHoldings,
+            &AccountHoldings::refresh);
+}
+
+bool OrderWidget::eventFilter(QObject* watched, QEvent* event) {
+    if (!isEnter(event)) return QWidget::eventFilter(watched, event);
+    if (watched == mOrderButton) {
+        mOrderButton->click();
+        return true;
+    }
+    if (watched == mCodeEdit) {
+        slotChangeName(mCodeEdit->text());
+        emit signalCodeEntered(mCodeEdit->text());
+        mQuantityEdit->setFocus();
+        mQuantityEdit->selectAll();
+    } else if (watched == mQuantityEdit) {
+        mQuantityEdit->interpretText();
+        if (mPriceEdit->isEnabled()) {
+            mPriceEdit->setFocus();
+            mPriceEdit->selectAll();
+        } else {
+            mOrderButton->setFocus();
+        }
+    } else if (watched == mPriceEdit) {
+        mPriceEdit->interpretText();
+        mOrderButton->setFocus();
+    } else {
+        return QWidget::eventFilter(watched, event);
+    }
+    return true;
+}
+
+void OrderWidget::setSide(int id) {
+    if (QAbstractButton* b = mSideGroup->button(id)) b->setChecked(true);
+    slotButtionClient(id);
+    updateQuickFigure();
+}
+
+void OrderWidget::prepareEntry(bool sell, bool codeGiven) {
+    setSide(sell ? SellId : BuyId);
+    if (mHoldings) mHoldings->refresh();
+    if (codeGiven) {
+        mQuantityEdit->setFocus();
+        mQuantityEdit->selectAll();
+    } else {
+        mCodeEdit->setFocus();
+        mCodeEdit->selectAll();
+    }
+}
+
+BoardRule OrderWidget::currentRule() const {
+    return boardRuleOf(currentMarket.load(), mCodeEdit->text());
+}
+
+qint64 OrderWidget::quickAvailable() const {
+    if (!mHoldings) return -1;
+    const QString code = mCodeEdit->text();
+    if (mSide == '2') return code.size() == 6 ? mHoldings->availableQuantity(code) : -1;
+    if (mSide != '1') return -1;
+    double price = mPriceEdit->value();
+    if (price <= 0 && mQuotesClient) price = mQuotesClient->getMarketData(code).LastPrice;
+    if (mHoldings->availableFunds() < 0 || price <= 0) return -1;
+    return maxBuyQuantity(mHoldings->availableFunds(), price, currentRule());
+}
+
+void OrderWidget::updateQuickFigure() {
+    if (mQuickBar) mQuickBar->showFigure(mSide == '2', quickAvailable());
+}
+
+void OrderWidget::fillQuickQuantity(int divisor) {
+    const qint64 available = quickAvailable();
+    if (available < 0) return;
+    const qint64 quantity = quickQuantity(available, divisor, mSide == '2', currentRule());
+    mQuantityEdit->setValue(int(qMin<qint64>(quantity, kMaxInput)));
 }
 
 void OrderWidget::setQuotesClient(QuotesTcpClient* client) {
@@ -226,12 +353,47 @@ void OrderWidget::slotOrderClicked() {
         DialogSeam::warning(QStringLiteral("错误"), problem);
         return;
     }
+    if (!passesPretradeChecks(entry)) return;
     // The reference is used up even when the trade is not confirmed.
     const CMoruReqOrderInsertField req =
         makeOrderInsert(takeOrderRef(), entry.code, entry.side, entry.price, entry.quantity,
                         char(mPriceTypes.value(entry.typeText)));
-    if (!confirmTrade()) return;
-    if (reqInsertOrder(&req, takeRequestId(), entryNo) != 0) reportNotSent(QStringLiteral("报单请求失败"));
+    if (!confirmTrade(mConfirmDetail ? confirmationDetail(entry) : QString())) return;
+    if (reqInsertOrder(&req, takeRequestId(), entryNo) != 0)
+        reportNotSent(QStringLiteral("报单请求失败"));
+    else
+        mFlow.note(mClock.elapsed());
+}
+
+bool OrderWidget::passesPretradeChecks(const OrderEntry& entry) {
+    const PretradeLimits limits = PretradeLimits::fromSettings();
+    if (!limits.enabled) return true;
+    PretradeOrder order;
+    order.market = currentMarket.load();
+    order.code = entry.code;
+    order.side = entry.side;
+    order.orderType = mPriceTypes.value(entry.typeText);
+    order.price = entry.price;
+    order.quantity = entry.quantity;
+    const QuoteFigures quote =
+        mQuotesClient ? figuresOf(mQuotesClient->getMarketData(entry.code)) : QuoteFigures();
+    QString refusal = exchangeRuleRefusal(order, quote);
+    if (refusal.isEmpty()) refusal = sizeLimitRefusal(order, quote, limits);
+    if (refusal.isEmpty() && !mFlow.allows(mClock.elapsed(), limits.ordersPerSecond))
+        refusal = flowRefusal(limits.ordersPerSecond);
+    if (!refusal.isEmpty()) {
+        DialogSeam::warning(QStringLiteral("错误"), refusal);
+        return false;
+    }
+    const QString question = priceDeviationQuestion(order, quote, limits);
+    return question.isEmpty() ||
+           DialogSeam::choose(DialogSeam::Kind::Warning, QStringLiteral("提示"), question,
+                              {QStringLiteral("继续"), QStringLiteral("取消")}) == 0;
+}
+
+QString OrderWidget::confirmationDetail(const OrderEntry& entry) const {
+    return tradeDetailText(entry.code, mNameLabel->text().trimmed(), entry.side, entry.typeText,
+                           entry.quantity, entry.price);
 }
 
 void OrderWidget::slotRspInsertOrder(CMoruRspOrderInsertField, CMoruRspInfo pRspInfo, int, bool) {

@@ -1,10 +1,16 @@
 #pragma once
 
+#include <QElapsedTimer>
 #include <QMap>
 #include <QString>
 #include <QWidget>
 
+#include "user/orderWindow/pretrade_checks.h"
 #include "utils/signal_interface.h"
+
+class AccountHoldings;
+struct OrderEntry;
+class QuickQuantityBar;
 
 class MyComboBox;
 class MyDoubleSpinBox;
@@ -36,9 +42,18 @@ public:
     MyPushButton* clearButton() const { return mClearButton; }
     QMap<QString, int> priceTypes() const { return mPriceTypes; }
     char side() const { return mSide; }
+    // Null when [keys] quickQuantities is off.
+    QuickQuantityBar* quickBar() const { return mQuickBar; }
+    AccountHoldings* holdings() const { return mHoldings; }
+
+    // The window was opened: 卖 or 买 as asked, the figures asked for again, and the focus in the
+    // quantity when the code came along, else in the code.
+    void prepareEntry(bool sell, bool codeGiven);
 
 signals:
     void signalSecurityIdChanged(QString code);
+    // Enter in the code field: the code is complete, so its name and levels are wanted now.
+    void signalCodeEntered(QString code);
 
 public slots:
     void slotStockCodeChange(QString str);
@@ -58,9 +73,21 @@ public slots:
     void slotOrderType();
     void slotChangeOrderType(QString str);
 
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
 private:
     void buildLayout();
     void makeConnections();
+    void setupAdditions();
+    void connectAdditions();
+    void setSide(int id);
+    bool passesPretradeChecks(const OrderEntry& entry);
+    QString confirmationDetail(const OrderEntry& entry) const;
+    BoardRule currentRule() const;
+    void updateQuickFigure();
+    void fillQuickQuantity(int divisor);
+    qint64 quickAvailable() const;
 
     MyLabel* mTitleLabel;
     MyLabel* mCodeName;
@@ -89,4 +116,12 @@ private:
     double mPrice = 0;
     int mQuantity = 0;
     QuotesTcpClient* mQuotesClient = nullptr;
+
+    // Additions behind [keys] and [checks] of moru-desk.ini.
+    bool mEnterMoves = false;
+    bool mConfirmDetail = false;
+    QuickQuantityBar* mQuickBar = nullptr;
+    AccountHoldings* mHoldings = nullptr;
+    FlowWindow mFlow;
+    QElapsedTimer mClock;
 };

@@ -2,14 +2,17 @@
 
 #include <QDebug>
 #include <QHBoxLayout>
+#include <QShortcut>
 #include <QTabWidget>
 
 #include "basicControl/tab_style.h"
 #include "user/orderWindow/exercise_of_warrants_widget.h"
 #include "user/orderWindow/level_widget.h"
+#include "user/orderWindow/order_origin.h"
 #include "user/orderWindow/order_widget.h"
 #include "user/orderWindow/tender_offer_widget.h"
 #include "utils/api_state.h"
+#include "utils/desk_settings.h"
 #include "utils/signal_interface.h"
 
 namespace {
@@ -37,6 +40,27 @@ OrderWindow::OrderWindow(QWidget* parent)
             &OrderWindow::slotBringUp);
     connect(mLevelWidget, &LevelWidget::signal_sendPrice, mOrderWidget, &OrderWidget::slotChangePrice);
     connect(mTabWidget, &QTabWidget::currentChanged, this, &OrderWindow::slotTabChanged);
+
+    mPrepareOnOpen = DeskSettings::instance().flag(QStringLiteral("keys/enabled"), true);
+    connect(mOrderWidget, &OrderWidget::signalCodeEntered, mLevelWidget, &LevelWidget::slot_releaseData);
+}
+
+void OrderWindow::openForEntry(bool sell) {
+    if (!mPrepareOnOpen) {
+        show();
+        return;
+    }
+    slotBringUp();
+    mTabWidget->setCurrentIndex(TradeTab);
+    mOrderWidget->prepareEntry(sell, false);
+}
+
+void OrderWindow::setHideKey(const QKeySequence& key) {
+    delete mHideShortcut;
+    mHideShortcut = nullptr;
+    if (key.isEmpty()) return;
+    mHideShortcut = new QShortcut(key, this);
+    connect(mHideShortcut, &QShortcut::activated, this, &QWidget::hide);
 }
 
 void OrderWindow::buildTabs() {
@@ -75,6 +99,11 @@ void OrderWindow::slotBringUp() {
     show();
     raise();
     activateWindow();
+    // From a table: its code is already in the form.
+    if (mPrepareOnOpen && sender() == SignalInterface::instance()) {
+        mTabWidget->setCurrentIndex(TradeTab);
+        mOrderWidget->prepareEntry(OrderOrigin::takePositionRow(), true);
+    }
 }
 
 void OrderWindow::showEvent(QShowEvent* event) {

@@ -1,10 +1,12 @@
 #pragma once
 
 #include <QDialog>
+#include <QKeySequence>
 
 class ExerciseOfWarrantsWidget;
 class LevelWidget;
 class OrderWidget;
+class QShortcut;
 class QTabWidget;
 class QuotesTcpClient;
 class TenderOfferWidget;
@@ -25,6 +27,12 @@ public:
     TenderOfferWidget* tenderOfferWidget() const { return mTenderOfferWidget; }
     ExerciseOfWarrantsWidget* exerciseWidget() const { return mExerciseWidget; }
 
+    // Opens on 买 or 卖 with the focus in the code (the trade button, the order keys).
+    void openForEntry(bool sell);
+    // The key that hides the window; none for an empty sequence.
+    void setHideKey(const QKeySequence& key);
+    QShortcut* hideShortcut() const { return mHideShortcut; }
+
 public slots:
     void slotTabChanged(int index);
     // Shows the window and puts it in front, as a place-order request from a table expects.
@@ -42,4 +50,7 @@ private:
     TenderOfferWidget* mTenderOfferWidget = nullptr;
     ExerciseOfWarrantsWidget* mExerciseWidget = nullptr;
     bool mFirstShow = true;
+    // [keys]: opening sets the side and the focus.
+    bool mPrepareOnOpen = false;
+    QShortcut* mHideShortcut = nullptr;
 };

@@ -7,12 +7,14 @@
 #include "basicControl/my_push_button.h"
 #include "constants.h"
 #include "moru_securities_api.h"
+#include "user/orderWindow/order_origin.h"
 #include "user/queryWindow/csv_export.h"
 #include "user/queryWindow/position_rows.h"
 #include "user/queryWindow/query_requests.h"
 #include "user/queryWindow/row_button.h"
 #include "utils/api_state.h"
 #include "utils/dialog_seam.h"
+#include "utils/private_requests.h"
 #include "utils/signal_interface.h"
 #include "utils/utils.h"
 
@@ -77,6 +79,7 @@ void PositionWidget::slot_check() {
 
 void PositionWidget::slot_rspQryPosition(const CMoruRspQryStockPositionField& pRspField,
                                          const CMoruRspInfo& pRspInfo, int nRequestID, bool bIsLast) {
+    if (PrivateRequests::contains(nRequestID)) return;  // the order window's own figures
     mQuery->answer(pRspField, pRspInfo, nRequestID, bIsLast);
 }
 
@@ -106,6 +109,7 @@ void PositionWidget::slot_clickOrder() {
     const auto it = mButtonToRow.constFind(sender());
     if (it == mButtonToRow.cend()) return;
     const QTableWidgetItem* item = tableWidget()->item(it.value(), CodeColumn);
+    OrderOrigin::notePositionRow();
     emit SignalInterface::instance()->signal_clicketOrder(item ? item->text() : QString());
 }
 
