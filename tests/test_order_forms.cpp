@@ -17,8 +17,8 @@
 #include "quote_frames.h"
 #include "user/orderWindow/account_holdings.h"
 #include "user/orderWindow/exercise_of_warrants_widget.h"
-#include "user/orderWindow/order_checks.h"
 #include "user/orderWindow/level_texts.h"
+#include "user/orderWindow/order_checks.h"
 #include "user/orderWindow/order_widget.h"
 #include "user/orderWindow/quick_quantity_bar.h"
 #include "user/orderWindow/tender_offer_widget.h"
@@ -302,6 +302,8 @@ private slots:
         QCOMPARE(checkWarrantExercise("031001", price, 1000), QStringLiteral("填写正确的价格!"));
         entry.price = 12.34;  // the same entry with a price goes on
         QCOMPARE(checkOrderEntry(entry, priceTypesFor(market), market), QString());
+    }
+
     void clearEmptiesEveryField_data() {
         QTest::addColumn<char>("market");
         QTest::addColumn<QString>("type");
