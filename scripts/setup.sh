@@ -10,6 +10,9 @@ packages=(
     clang libclang-rt-14-dev llvm-14
     xvfb xauth x11-apps imagemagick
     fonts-noto-cjk
+    libqt5sql5-sqlite
+    libqt5sql5-psql
+    postgresql
 )
 missing=()
 for p in "${packages[@]}"; do

@@ -12,10 +12,12 @@
 #include "basicControl/my_label.h"
 #include "basicControl/my_push_button.h"
 #include "constants.h"
+#include "journal/journal.h"
 #include "user/orderWindow/order_window.h"
 #include "user/personal_inf_dialog.h"
 #include "user/queryWindow/depositandwithdrawal_dialog.h"
 #include "user/queryWindow/fundtransfer/fundtransfer_widget.h"
+#include "user/queryWindow/history_widget.h"
 #include "user/queryWindow/ordered_widget.h"
 #include "user/queryWindow/position_widget.h"
 #include "user/queryWindow/query_windows_manager.h"
@@ -145,6 +147,8 @@ void UserWidget::initQueryTabs() {
     connect(orderHeader, &MyHeaderView::signalHeadCheckBoxToggled, m_orderPage,
             &OrderedWidget::slot_HeadCheckBoxToggled);
     m_tabWidget->addTab(m_orderPage, tr("委托查询"));
+    // The journal's page, only while a journal records.
+    if (Journal::instance()->isRunning()) m_tabWidget->addTab(new HistoryWidget(this), tr("历史查询"));
 
     m_mainLayout->addWidget(m_quotePage);
     m_mainLayout->addWidget(m_tabWidget);
@@ -197,6 +201,7 @@ void UserWidget::slot_updatePassbuttonClicked() {
 
 void UserWidget::refreshAccountInfo() {
     m_accountLabel->setText(currentAccount);
+    Journal::instance()->setSession(currentAccount, currentMarket);
     const QString businessCode = ReadApiConfig::instance()->getBusinessCode();
     if (!businessCode.isEmpty())
         m_businessCodeLabel->setText(businessCode);
