@@ -11,6 +11,11 @@ char code(const QString& text) {
     return text.isEmpty() ? '\0' : text.at(0).toLatin1();
 }
 
+// A code the counter left empty shows empty, without asking the converter (which logs unknown codes).
+QString convert(QString (*converter)(char), const QString& text) {
+    return text.isEmpty() ? QString() : converter(code(text));
+}
+
 QString timeText(const QString& hhmmsszzz) {
     const QByteArray bytes = hhmmsszzz.toLatin1();
     return Utils::TimeStringConvert(bytes.constData(), bytes.size());
@@ -44,11 +49,11 @@ QStringList orderRow(const JournalOrder& o) {
     return {o.scope.day,
             o.orderNo.isEmpty() ? QString::number(o.orderSysId) : o.orderNo,
             o.securityId,
-            Utils::TMoruSideTypeConvert(code(o.side)),
+            convert(&Utils::TMoruSideTypeConvert, o.side),
             price(o.limitPrice),
             QString::number(o.orderQty),
-            Utils::TMoruOrderTypeTypeConvert(code(o.orderType)),
-            Utils::TMoruOrderStatusTypeConvert(code(o.orderStatus)),
+            convert(&Utils::TMoruOrderTypeTypeConvert, o.orderType),
+            convert(&Utils::TMoruOrderStatusTypeConvert, o.orderStatus),
             Utils::TMoruMsgKindConvert(char(o.msgKind)),
             QString::number(o.tradeQty),
             QString::number(o.leavesQty),
@@ -61,13 +66,13 @@ QStringList tradeRow(const JournalTrade& t) {
     return {t.scope.day,
             t.orderNo,
             t.securityId,
-            Utils::TMoruSideTypeConvert(code(t.side)),
+            convert(&Utils::TMoruSideTypeConvert, t.side),
             price(t.price),
             QString::number(t.qty),
             money(double(t.qty) * t.price),
             QString::number(t.leavesQty),
             timeText(t.tradeTime),
-            Utils::TMoruOrderTypeTypeConvert(code(t.orderType)),
+            convert(&Utils::TMoruOrderTypeTypeConvert, t.orderType),
             feeText(t.hasFee, t.fee)};
 }
 
@@ -84,7 +89,7 @@ QStringList fundRow(const JournalFundMove& f) {
             money(f.amount),
             direction,
             transfer ? QString::number(f.errorCode) : QString(),
-            transfer ? Utils::TMoruBtTransferStatusTypeConvert(code(f.status)) : QString(),
+            transfer ? convert(&Utils::TMoruBtTransferStatusTypeConvert, f.status) : QString(),
             transfer ? timeText(f.operTime) : f.operTime};
 }
 
@@ -108,7 +113,7 @@ QStringList statementRow(const StatementLine& s) {
     return {s.day,
             timeText(t.tradeTime),
             t.securityId,
-            Utils::TMoruSideTypeConvert(code(t.side)),
+            convert(&Utils::TMoruSideTypeConvert, t.side),
             QString::number(t.qty),
             price(t.price),
             money(s.amount),

@@ -1,11 +1,11 @@
 #include "user/queryWindow/history_widget.h"
 
+#include <QComboBox>
 #include <QDate>
 #include <QDateEdit>
 #include <QHBoxLayout>
 
 #include "basicControl/base_table_widget.h"
-#include "basicControl/my_combo_box.h"
 #include "basicControl/my_label.h"
 #include "basicControl/my_push_button.h"
 #include "journal/history_rows.h"
@@ -20,7 +20,7 @@ HistoryWidget::HistoryWidget(QWidget* parent)
       mFrom(new QDateEdit(QDate::currentDate().addDays(-6), this)),
       mToLabel(new MyLabel(QStringLiteral("结束日期"), this)),
       mTo(new QDateEdit(QDate::currentDate(), this)),
-      mKind(new MyComboBox(this)),
+      mKind(new QComboBox(this)),
       mSearch(new MyPushButton(QStringLiteral("搜索"), this)),
       mMore(new MyPushButton(QStringLiteral("更多"), this)),
       mExport(new MyPushButton(QStringLiteral("导出"), this)),

@@ -6,9 +6,9 @@
 #include "journal/history_query.h"
 #include "user/queryWindow/query_window.h"
 
-class MyComboBox;
 class MyLabel;
 class MyPushButton;
+class QComboBox;
 class QDateEdit;
 
 // The "历史查询" tab: what the journal kept, for a range of days and one kind (orders, fills, fund
@@ -23,7 +23,7 @@ public:
 
     QDateEdit* fromEdit() const { return mFrom; }
     QDateEdit* toEdit() const { return mTo; }
-    MyComboBox* kindBox() const { return mKind; }
+    QComboBox* kindBox() const { return mKind; }
     MyPushButton* searchButton() const { return mSearch; }
     MyPushButton* moreButton() const { return mMore; }
     int rowCount() const { return mRows.size(); }
@@ -42,7 +42,7 @@ private:
     QDateEdit* mFrom;
     MyLabel* mToLabel;
     QDateEdit* mTo;
-    MyComboBox* mKind;
+    QComboBox* mKind;
     MyPushButton* mSearch;
     MyPushButton* mMore;
     MyPushButton* mExport;
