@@ -58,7 +58,8 @@ bool Journal::start(const JournalConfig& config) {
         // Registered once the SQL module's own state exists, so it runs before that is torn down.
         if (!registered) registered = std::atexit(stopAtExit) == 0;
     });
-    m_thread->start();
+    // The GUI thread comes first when both want a core: the journal only waits, nothing is lost.
+    m_thread->start(QThread::IdlePriority);
     if (!m_account.isEmpty()) setSession(m_account, m_market.isEmpty() ? '0' : m_market.at(0).toLatin1());
     return true;
 }
@@ -78,10 +79,7 @@ void Journal::setSession(const QString& account, char market) {
     m_account = account;
     m_market = QString(QLatin1Char(market));
     if (!m_recorder) return;
-    const QString a = m_account;
-    const QString m = m_market;
-    QMetaObject::invokeMethod(
-        m_recorder, [r = m_recorder, a, m] { r->setSession(a, m); }, Qt::QueuedConnection);
+    m_recorder->setSession(m_account, m_market);
 }
 
 int Journal::ask(HistoryQuery query) {

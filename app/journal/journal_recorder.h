@@ -1,8 +1,12 @@
 #pragma once
 
+#include <QElapsedTimer>
+#include <QMutex>
 #include <QObject>
 #include <QString>
+#include <atomic>
 #include <memory>
+#include <vector>
 
 #include "journal/history_query.h"
 #include "journal/journal_rows.h"
@@ -12,30 +16,21 @@
 class JournalStore;
 class QTimer;
 
-// Lives on the journal's own thread: hears the hub there (records queued straight from the
-// trading library's threads, never through the GUI thread), turns them into rows and writes them in
-// one transaction per batch. After the first failure it writes nothing more and says so once.
+// The journal's writer. The hub's record signals reach it directly on the thread that emits them (the
+// trading library's): a record is only copied into the inbox there, under a lock held for that copy.
+// On its own thread it empties the inbox every batch interval, turns the records into rows and writes
+// them in one transaction. The GUI thread takes no part. After the first failure it writes nothing
+// more and says so once.
 class JournalRecorder : public QObject {
     Q_OBJECT
 public:
     JournalRecorder(const JournalTarget& target, int batchMs, int retentionDays);
     ~JournalRecorder() override;
 
-    // Subscribes to the hub's record signals. Call before moving the recorder to its thread.
+    // Subscribes to the hub's record signals.
     void listenTo(SignalInterface* hub);
 
-    qint64 rowsWritten() const { return m_written; }
-
-public slots:
-    // Opens (and migrates) the journal, drops days past retention; emits opened or failed.
-    void open();
-    void setSession(const QString& account, const QString& market);
-    // Writes what is pending now.
-    void flush();
-    // Flushes, then closes the connection (on this thread, as it was opened).
-    void close();
-    void runQuery(const HistoryQuery& query);
-
+    // Any thread.
     void recordReturn(const CMoruRtnOrderField& record, const CMoruRspInfo& info, int requestId, bool last);
     void recordOrder(const CMoruRspQryOrderField& record, const CMoruRspInfo& info, int requestId, bool last);
     void recordTrade(const CMoruRspQryTradeField& record, const CMoruRspInfo& info, int requestId, bool last);
@@ -45,6 +40,18 @@ public slots:
                      bool last);
     void recordTransfer(const CMoruRspQryBTCapTransferManagerField& record, const CMoruRspInfo& info,
                         int requestId, bool last);
+    // Who is logged in: records taken from now on are filed under them.
+    void setSession(const QString& account, const QString& market);
+
+public slots:
+    // The rest runs on the recorder's thread.
+    // Opens (and migrates) the journal, drops days past retention; emits opened or failed.
+    void open();
+    // Writes what has come in so far.
+    void flush();
+    // Flushes, then closes the connection (on this thread, as it was opened).
+    void close();
+    void runQuery(const HistoryQuery& query);
 
 signals:
     void opened();
@@ -55,9 +62,16 @@ signals:
     void answered(const HistoryAnswer& answer);
 
 private:
-    JournalScope scopeNow() const;
-    bool accepting(const CMoruRspInfo& info) const;
-    void pendingGrew();
+    enum class Kind : quint8 { Session, Return, Order, Trade, Position, InOut, Transfer };
+    // A record as it came, in arrival order; the largest record fits.
+    struct Raw {
+        Kind kind;
+        char bytes[sizeof(CMoruRspQryOrderField)];
+    };
+
+    template <typename T>
+    void take(Kind kind, const T& record, const CMoruRspInfo& info);
+    void convert(const std::vector<Raw>& raw, JournalBatch& batch);
     void stop(const QString& reason, bool newer);
 
     JournalTarget m_target;
@@ -65,8 +79,13 @@ private:
     int m_retentionDays;
     std::unique_ptr<JournalStore> m_store;
     QTimer* m_timer = nullptr;
-    JournalBatch m_pending;
-    QString m_account;
+
+    QMutex m_inboxLock;
+    std::vector<Raw> m_inbox;
+    std::vector<Raw> m_draining;  // the recorder's thread only
+    std::atomic<bool> m_accepting{false};
+
+    QString m_account;  // the recorder's thread only, from the session markers
     QString m_market;
     bool m_stopped = false;
     qint64 m_written = 0;
