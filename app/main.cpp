@@ -2,6 +2,7 @@
 #include <cstdio>
 
 #include "app_startup.h"
+#include "journal/journal.h"
 #include "mainwindow.h"
 
 int main(int argc, char* argv[]) {
@@ -16,9 +17,12 @@ int main(int argc, char* argv[]) {
     QGuiApplication::setDesktopFileName(QStringLiteral("local.moru.Desk"));
     prepareApplication();
     installQtChineseTranslation();
+    startJournalFromSettings();
 
     MainWindow window;
     window.show();
     window.setWindowTitle(windowTitleFor(getVersion()));
-    return app.exec();
+    const int status = app.exec();
+    Journal::instance()->stop();
+    return status;
 }

@@ -13,6 +13,9 @@ packages=(
     fonts-noto-cjk
     dpkg-dev lintian
     xdotool
+    libqt5sql5-sqlite
+    libqt5sql5-psql
+    postgresql
 )
 missing=()
 for p in "${packages[@]}"; do

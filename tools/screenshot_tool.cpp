@@ -3,6 +3,8 @@
 // a search, the order table's export menu, and the fund and account dialogs with something in them. The
 // README shows exactly these. Usage: moru-screenshots OUT_DIR SIM_PATH DATA_FILE
 #include <QApplication>
+#include <QComboBox>
+#include <QDateEdit>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
@@ -12,6 +14,7 @@
 #include <QRegularExpression>
 #include <QStackedWidget>
 #include <QTabWidget>
+#include <QTemporaryDir>
 #include <QThread>
 
 #include "basicControl/base_table_widget.h"
@@ -23,6 +26,10 @@
 #include "basicControl/my_push_button.h"
 #include "basicControl/my_spin_box.h"
 #include "constants.h"
+#include "journal/history_rows.h"
+#include "journal/journal.h"
+#include "journal/journal_schema.h"
+#include "journal/journal_store.h"
 #include "login/login_widget.h"
 #include "mainwindow.h"
 #include "user/orderWindow/exercise_of_warrants_widget.h"
@@ -37,6 +44,7 @@
 #include "user/queryWindow/fundtransfer/fundtransfer_operation_widget.h"
 #include "user/queryWindow/fundtransfer/fundtransfer_table_widget.h"
 #include "user/queryWindow/fundtransfer/fundtransfer_widget.h"
+#include "user/queryWindow/history_widget.h"
 #include "user/queryWindow/ordered_widget.h"
 #include "user/queryWindow/position_widget.h"
 #include "user/queryWindow/transaction_widget.h"
@@ -175,6 +183,63 @@ QStringList saveQueryPages(UserWidget* workspace, const QString& outDir) {
     return saved;
 }
 
+// Five earlier days of one account in the journal, so the history page shows more than today.
+void seedJournal(const JournalTarget& target) {
+    JournalStore store(QStringLiteral("seed"));
+    if (store.open(target, JournalSchema::latestVersion()) != JournalStore::OpenResult::Opened) return;
+    JournalBatch batch;
+    const char* codes[] = {"600000", "600036", "601318"};
+    for (int d = 5; d >= 1; --d) {
+        const JournalScope scope{"10880001", "1", QDate::currentDate().addDays(-d).toString(Qt::ISODate)};
+        for (int i = 0; i < 3; ++i) {
+            JournalTrade t;
+            t.scope = scope;
+            t.orderSysId = 9000 + d * 10 + i;
+            t.orderNo = QString::number(t.orderSysId).rightJustified(10, '0');
+            t.securityId = codes[i];
+            t.side = (d + i) % 2 ? "1" : "2";
+            t.qty = 100 * (1 + (d + i) % 4);
+            t.price = 10.0 + i * 25 + d * 0.37;
+            t.tradeTime = QStringLiteral("%1%2000")
+                              .arg(9 + i, 2, 10, QLatin1Char('0'))
+                              .arg(15 + d * 7, 4, 10, QLatin1Char('0'));
+            t.orderType = "1";
+            t.key = t.orderNo;
+            batch.trades << t;
+        }
+        JournalFundMove in;
+        in.scope = scope;
+        in.kind = JournalFundMove::Deposit;
+        in.amount = 10000 * d;
+        in.direction = "1";
+        in.operTime = "09:05:00";
+        in.key = QString::number(d);
+        if (d % 2) batch.funds << in;
+    }
+    store.write(batch);
+}
+
+// The history tab after a search of the last week, as a statement and as profit by code.
+QStringList saveHistoryPage(UserWidget* workspace, const QString& outDir) {
+    auto* page = workspace->findChild<HistoryWidget*>();
+    if (!page) return {};
+    workspace->tabWidget()->setCurrentWidget(page);
+    page->fromEdit()->setDate(QDate::currentDate().addDays(-6));
+    page->toEdit()->setDate(QDate::currentDate());
+    QStringList saved;
+    const std::pair<HistoryQuery::Kind, const char*> shots[] = {
+        {HistoryQuery::Statement, "/history.png"}, {HistoryQuery::ProfitByCode, "/history_profit.png"}};
+    for (const auto& shot : shots) {
+        page->kindBox()->setCurrentIndex(HistoryRows::kinds().indexOf(shot.first));
+        page->searchButton()->click();
+        waitFor([page] { return page->searchButton()->isEnabled(); }, 15000);
+        waitFor([] { return false; }, 300);
+        workspace->window()->grab().save(outDir + shot.second);
+        saved << outDir + shot.second;
+    }
+    return saved;
+}
+
 }  // namespace
 
 int main(int argc, char* argv[]) {
@@ -243,6 +308,13 @@ int main(int argc, char* argv[]) {
         return QMessageBox::Ok;
     });
 
+    // The journal as the program keeps it, in a folder of its own here.
+    QTemporaryDir journalDir;
+    JournalConfig journal;
+    journal.target.sqlitePath = journalDir.filePath("journal.sqlite");
+    seedJournal(journal.target);
+    Journal::instance()->start(journal);
+
     MainWindow w;
     w.setWindowTitle(APP_TITLE);
     w.show();
@@ -261,6 +333,7 @@ int main(int argc, char* argv[]) {
     saved << saveOrderWindow(w, "600000", "600999", outDir, "order_trade_sh.png", "order_tender_offer.png");
     if (w.userWidget()) saved << saveFundDialogs(w.userWidget(), outDir);
     if (w.userWidget()) saved << saveQueryPages(w.userWidget(), outDir);
+    if (w.userWidget()) saved << saveHistoryPage(w.userWidget(), outDir);
 
     // The same window after a Shenzhen login: the link goes, the login page comes back.
     emit SignalInterface::instance()->signal_onFrontTradeDisconnected(0);
@@ -283,6 +356,7 @@ int main(int argc, char* argv[]) {
     quoteRestore.open(QIODevice::WriteOnly | QIODevice::Truncate);
     quoteRestore.write(quoteOriginal);
     quoteRestore.close();
+    Journal::instance()->stop();
     sim.kill();
     sim.waitForFinished();
     for (const QString& b : boxes) fprintf(stderr, "box: %s\n", qPrintable(b));

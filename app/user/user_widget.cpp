@@ -15,6 +15,7 @@
 #include "basicControl/my_push_button.h"
 #include "basicControl/tab_style.h"
 #include "constants.h"
+#include "journal/journal.h"
 #include "user/live/live_pages.h"
 #include "user/live/live_updates.h"
 #include "user/live/today_returns_widget.h"
@@ -22,6 +23,7 @@
 #include "user/personal_inf_dialog.h"
 #include "user/queryWindow/depositandwithdrawal_dialog.h"
 #include "user/queryWindow/fundtransfer/fundtransfer_widget.h"
+#include "user/queryWindow/history_widget.h"
 #include "user/queryWindow/ordered_widget.h"
 #include "user/queryWindow/position_widget.h"
 #include "user/queryWindow/query_windows_manager.h"
@@ -147,6 +149,8 @@ void UserWidget::initQueryTabs() {
     connect(orderHeader, &MyHeaderView::signalHeadCheckBoxToggled, m_orderPage,
             &OrderedWidget::slot_HeadCheckBoxToggled);
     m_tabWidget->addTab(m_orderPage, tr("委托查询"));
+    // The journal's page, only while a journal records.
+    if (Journal::instance()->isRunning()) m_tabWidget->addTab(new HistoryWidget(this), tr("历史查询"));
 
     m_mainLayout->addWidget(m_quotePage);
     m_mainLayout->addWidget(m_tabWidget);
@@ -248,6 +252,7 @@ void UserWidget::slot_updatePassbuttonClicked() {
 
 void UserWidget::refreshAccountInfo() {
     m_accountLabel->setText(currentAccount);
+    Journal::instance()->setSession(currentAccount, currentMarket);
     const QString businessCode = ReadApiConfig::instance()->getBusinessCode();
     if (!businessCode.isEmpty())
         m_businessCodeLabel->setText(businessCode);
