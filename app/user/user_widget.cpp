@@ -172,6 +172,12 @@ void UserWidget::initLiveUpdates() {
     connect(SignalInterface::instance(), &SignalInterface::signal_rtnOrder, m_live,
             &LiveUpdates::slot_rtnOrder);
     if (m_live->todayList()) m_tabWidget->addTab(m_live->todayList(), tr("今日回报"));
+    auto* pages = new LivePages(m_orderPage, m_positionPage, m_tradePage, quotes, m_live);
+    m_live->setAfterFills([this, pages] {
+        pages->refreshAfterFills();
+        // The account's figures, asked again while their dialog is open.
+        if (m_accountDialog && m_accountDialog->isVisible()) m_accountDialog->slot_refresh();
+    });
 }
 
 void UserWidget::initConnections() {

@@ -156,6 +156,8 @@ void OrderedWidget::applyOrderReturn(const CMoruRtnOrderField& rtn, const CMoruR
     BaseTableWidget* table = tableWidget();
     ErrorTextCache errorTexts;
     if (index < 0) {
+        // A search under way brings it with the counter's own record.
+        if (mQuery->searching()) return;
         // Placed after the search: kept when the search's code filter lets it in.
         if (!mFilter.code.isEmpty() && mFilter.code != fieldText(rtn.SecurityID)) return;
         if (mFilter.orderSysId != 0 && mFilter.orderSysId != sysId) return;
