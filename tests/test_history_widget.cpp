@@ -105,14 +105,15 @@ private slots:
         {
             UserWidget w;
             w.buildWorkspace();
-            QCOMPARE(w.tabWidget()->count(), 4);
+            QVERIFY(w.tabWidget()->count() >= 4);
             QCOMPARE(w.tabWidget()->tabText(3), QStringLiteral("历史查询"));
         }
         Journal::instance()->stop();
         {
             UserWidget w;
             w.buildWorkspace();
-            QCOMPARE(w.tabWidget()->count(), 3);
+            for (int i = 0; i < w.tabWidget()->count(); ++i)
+                QVERIFY(w.tabWidget()->tabText(i) != QStringLiteral("历史查询"));
         }
         qps::Dialogs dialogs;
         HistoryWidget page;
