@@ -12,8 +12,10 @@
 #include "captured_log.h"
 #include "constants.h"
 #include "query_page_support.h"
+#include "user/orderWindow/pretrade_checks.h"
 #include "user/queryWindow/ordered_widget.h"
 #include "utils/api_state.h"
+#include "utils/desk_settings.h"
 #include "utils/read_api_config.h"
 #include "utils/rsp_convert_config.h"
 #include "utils/signal_interface.h"
@@ -150,6 +152,7 @@ private slots:
     void batchCancelButtonIsOffUntilAnswered();
     void batchCancelWithNothingSentSaysSo();
     void ordersFollowTheirReturns();
+    void cancelsPerCodeAreCapped();
 
 private:
     PageDriver<CMoruRspQryOrderField> orders() const {
@@ -632,6 +635,23 @@ void TestOrderedWidget::batchCancelWithNothingSentSaysSo() {
     QCOMPARE(page->cancelMode(), int(OrderedWidget::CancelIdle));
     QVERIFY(page->cancelButton()->isEnabled());
     QCOMPARE(int(requestsOf("reqCancelOrder").size()), 5);
+}
+
+// A code at its daily cancel limit is held back with one box; the other ticked orders go out.
+void TestOrderedWidget::cancelsPerCodeAreCapped() {
+    Dialogs dialogs;
+    showSampleTicking({0, 1, 2});
+    const QString capped = page->tableWidget()->item(0, 3)->text();
+    int others = 0;
+    for (int row = 1; row < 3; ++row) others += page->tableWidget()->item(row, 3)->text() != capped;
+    CancelCounter::instance().note(capped);
+    DeskSettings::instance().set("checks/cancelsPerCodePerDay", CancelCounter::instance().count(capped));
+    const size_t before = requestsOf("reqCancelOrder").size();
+    QTest::mouseClick(page->cancelButton(), Qt::LeftButton);
+    DeskSettings::instance().set("checks/cancelsPerCodePerDay", 50);
+    QCOMPARE(int(requestsOf("reqCancelOrder").size() - before), others);
+    QVERIFY2(dialogs.texts().filter(capped + QStringLiteral("今日撤单已达")).size() == 1,
+             qPrintable(dialogs.texts().join('|')));
 }
 
 QTEST_MAIN(TestOrderedWidget)

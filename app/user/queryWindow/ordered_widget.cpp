@@ -13,6 +13,7 @@
 #include "constants.h"
 #include "moru_securities_api.h"
 #include "user/live/order_return_rows.h"
+#include "user/orderWindow/pretrade_checks.h"
 #include "user/queryWindow/csv_export.h"
 #include "user/queryWindow/order_rows.h"
 #include "user/queryWindow/pending_query.h"
@@ -200,25 +201,40 @@ void OrderedWidget::slot_cancelOrderClicked() {
     const BaseTableWidget* table = tableWidget();
     int ticked = 0;
     int sent = 0;
+    QString limited;  // the first cancel a daily limit held back
     for (int row = 0; row < table->rowCount(); ++row) {
         const QTableWidgetItem* tick = table->item(row, TickColumn);
         if (!rowIsEligible(row) || !tick || tick->checkState() != Qt::Checked) continue;
         ++ticked;
-        const quint32 orderSysId = mQuery->record(row).OrderSysID;
+        const CMoruRspQryOrderField& record = mQuery->record(row);
+        const QString code = fieldText(record.SecurityID);
+        const QString refusal = cancelRefusal(code);
+        if (!refusal.isEmpty()) {
+            if (limited.isEmpty()) limited = refusal;
+            continue;
+        }
+        const quint32 orderSysId = record.OrderSysID;
         CMoruReqOrderActionField req = cancelOrderRequest(takeOrderRef(), orderSysId, operWay);
-        if (reqCancelOrder(&req, takeRequestId(), entryNo) != 0)
+        if (reqCancelOrder(&req, takeRequestId(), entryNo) != 0) {
             qWarning() << "cancel request not sent for order" << orderSysId;
-        else
+        } else {
             ++sent;
+            noteCancelSent(code);
+        }
     }
+
     if (sent > 0) {
         mCancelMode = sent == 1 ? CancelOne : CancelSeveral;
         mCancelTimer->start();
+        // Not one box per page: the batch's own answer may come while this one is open.
+        if (!limited.isEmpty()) DialogSeam::warning(ERROR_TITLE, limited);
         return;
     }
     mCancelButton->setEnabled(true);
     if (ticked == 0) {
         DialogSeam::informationFor(this, QStringLiteral("提示"), QStringLiteral("请选择报单"));
+    } else if (!limited.isEmpty()) {
+        DialogSeam::warningFor(this, ERROR_TITLE, limited);
     } else {
         qWarning() << "no cancel request sent of" << ticked;
         DialogSeam::criticalFor(this, ERROR_TITLE, QStringLiteral("撤单请求发送失败"));
