@@ -6,7 +6,7 @@ if [ "$(id -u)" -ne 0 ]; then SUDO="sudo"; fi
 packages=(
     build-essential cmake git pkg-config
     qtbase5-dev libqt5svg5-dev qttranslations5-l10n
-    libasio-dev libxlsxwriter-dev
+    libasio-dev libxlsxwriter-dev zlib1g-dev
     python3-openpyxl
     clang libclang-rt-14-dev llvm-14
     xvfb xauth x11-apps imagemagick
