@@ -80,12 +80,15 @@ int main(int argc, char** argv) {
     for (int& t : targets) t = int(pick() % RECORDS);
     std::vector<quint32> traded(RECORDS, 0);
     std::vector<double> pageUs;
+    std::vector<double> shownUs;  // returns whose row is on the page
     QElapsedTimer clock;
     for (int t : targets) {
         const CMoruRtnOrderField rtn = fillOf(records[size_t(t)], traded[size_t(t)] += 100);
         clock.start();
         page.applyOrderReturn(rtn, ok);
-        pageUs.push_back(clock.nsecsElapsed() / 1e3);
+        const double us = clock.nsecsElapsed() / 1e3;
+        pageUs.push_back(us);
+        if (t < OrderedWidget::BLOCK_ROWS) shownUs.push_back(us);
     }
     QApplication::processEvents();
 
@@ -114,8 +117,9 @@ int main(int argc, char** argv) {
     std::printf("order returns: %d fills for orders on a %d-record page (%d rows shown)\n", RETURNS, RECORDS,
                 OrderedWidget::BLOCK_ROWS);
     std::printf("  order page, per return, median:         %8.2f us   (goal <= 20.00)\n", pageMedian);
+    std::printf("  order page, returns of shown rows:      %8.2f us   (goal <= 20.00)\n", median(shownUs));
     std::printf("  plain QTableWidget, 3 cells, median:    %8.2f us\n", plainMedian);
-    std::printf("  ratio page/plain:                       %8.2f\n", pageMedian / plainMedian);
+    std::printf("  ratio shown rows/plain:                 %8.2f\n", median(shownUs) / plainMedian);
     std::printf("  a second's %d returns take:            %8.1f ms of the GUI thread\n", RETURNS,
                 pageMedian * RETURNS / 1e3);
     return 0;
