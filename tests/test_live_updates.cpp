@@ -2,18 +2,22 @@
 // refresh after fills, floating profit, and the quote table's colours and search.
 #include <QLabel>
 #include <QListWidget>
+#include <QTemporaryDir>
 #include <QtTest>
 #include <cstring>
 
 #include "basicControl/base_table_widget.h"
 #include "basicControl/my_label.h"
 #include "basicControl/my_line_edit.h"
+#include "constants.h"
+#include "quote_frames.h"
 #include "user/live/live_updates.h"
 #include "user/live/order_return_events.h"
 #include "user/live/order_return_rows.h"
 #include "user/live/position_pnl.h"
 #include "user/live/return_notices.h"
 #include "user/live/today_returns_widget.h"
+#include "user/queryWindow/stockQuotes/quotes_tcp_client.h"
 #include "user/queryWindow/stockQuotes/stock_quotes_widget.h"
 #include "utils/desk_settings.h"
 
@@ -166,6 +170,38 @@ private slots:
         QFETCH(double, price);
         QFETCH(double, preClose);
         QTEST(priceTrend(price, preClose), "trend");
+    }
+
+    // Red above the previous close, green below, drawn in spite of the tables' one text colour.
+    void quotePricesAreColouredOnScreen() {
+        QTemporaryDir dir;
+        QuotesTcpClient client(nullptr, dir.filePath(QStringLiteral("none.ini")));
+        const QByteArray frame = quoteFrame("600000", "N", 10.0);  // last above the close, low below it
+        QCOMPARE(client.ingest(frame.constData(), frame.size()), qint64(frame.size()));
+        StockQuotesWidget page;
+        page.setTableHeader(QUOTE_HEADERS.size(), QUOTE_HEADERS);
+        page.resize(1200, 400);
+        page.setQuotesClient(&client);
+        page.slot_releaseData();
+        page.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&page));
+        QTableWidget* table = page.tableWidget();
+        const auto inkOf = [table](int column) {
+            const QRect cell = table->visualItemRect(table->item(0, column));
+            const QImage image = table->viewport()->grab(cell).toImage();
+            int red = 0;
+            int green = 0;
+            for (int y = 0; y < image.height(); ++y)
+                for (int x = 0; x < image.width(); ++x) {
+                    const QColor c = image.pixelColor(x, y);
+                    red += c.red() > 150 && c.green() < 100 && c.blue() < 100;
+                    green += c.green() > 100 && c.red() < 80 && c.blue() < 80;
+                }
+            return red > 0 ? 1 : green > 0 ? -1 : 0;
+        };
+        QCOMPARE(inkOf(2), 1);   // 最新
+        QCOMPARE(inkOf(5), -1);  // 最低
+        QCOMPARE(inkOf(8), 0);   // 昨收 itself
     }
 
     void quoteSearchSaysWhenACodeIsMissing() {

@@ -8,6 +8,7 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QListWidget>
 #include <QMenu>
 #include <QPainter>
 #include <QProcess>
@@ -32,6 +33,8 @@
 #include "journal/journal_store.h"
 #include "login/login_widget.h"
 #include "mainwindow.h"
+#include "user/live/live_updates.h"
+#include "user/live/today_returns_widget.h"
 #include "user/orderWindow/exercise_of_warrants_widget.h"
 #include "user/orderWindow/level_widget.h"
 #include "user/orderWindow/order_widget.h"
@@ -180,6 +183,35 @@ QStringList saveQueryPages(UserWidget* workspace, const QString& outDir) {
     menu->hide();
     picture.save(outDir + "/orders_export_menu.png");
     saved << outDir + "/orders_export_menu.png";
+    return saved;
+}
+
+// A fill as it happens: a lot bought at the best ask through the order window; the notice, the position
+// page that followed the fill with its profit line, and the day's returns.
+QStringList saveLivePictures(UserWidget* workspace, const QString& outDir) {
+    workspace->tradeButton()->click();
+    OrderWindow* window = workspace->orderWindow();
+    if (!window || !workspace->liveUpdates() || !workspace->liveUpdates()->todayList()) return {};
+    OrderWidget* form = window->orderWidget();
+    form->codeEdit()->setText("600000");
+    waitFor([window] { return window->levelWidget()->askPriceCell(1)->text().toDouble() > 0; }, 5000);
+    window->levelWidget()->slot_releaseData();
+    form->priceEdit()->setValue(window->levelWidget()->askPriceCell(1)->text().toDouble());
+    form->quantityEdit()->setValue(100);
+    QListWidget* list = workspace->liveUpdates()->todayList()->list();
+    const int before = list->count();
+    form->orderButton()->click();  // the confirmation is answered 确认
+    waitFor([list, before] { return list->count() >= before + 2; }, 10000);
+    window->hide();
+    workspace->tabWidget()->setCurrentWidget(workspace->positionPage());
+    waitFor([] { return false; }, 2500);  // the position page's search after the fill, the profit line
+    QStringList saved;
+    workspace->window()->grab().save(outDir + "/live_positions.png");
+    saved << outDir + "/live_positions.png";
+    workspace->tabWidget()->setCurrentWidget(workspace->liveUpdates()->todayList());
+    waitFor([] { return false; }, 300);
+    workspace->window()->grab().save(outDir + "/live_returns.png");
+    saved << outDir + "/live_returns.png";
     return saved;
 }
 
@@ -333,6 +365,7 @@ int main(int argc, char* argv[]) {
     saved << saveOrderWindow(w, "600000", "600999", outDir, "order_trade_sh.png", "order_tender_offer.png");
     if (w.userWidget()) saved << saveFundDialogs(w.userWidget(), outDir);
     if (w.userWidget()) saved << saveQueryPages(w.userWidget(), outDir);
+    if (w.userWidget()) saved << saveLivePictures(w.userWidget(), outDir);
     if (w.userWidget()) saved << saveHistoryPage(w.userWidget(), outDir);
 
     // The same window after a Shenzhen login: the link goes, the login page comes back.

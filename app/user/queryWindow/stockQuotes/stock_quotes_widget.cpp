@@ -9,6 +9,7 @@
 #include "basicControl/my_label.h"
 #include "basicControl/my_line_edit.h"
 #include "basicControl/my_push_button.h"
+#include "user/live/trend_delegate.h"
 #include "user/queryWindow/row_button.h"
 #include "user/queryWindow/stockQuotes/quotes_tcp_client.h"
 #include "utils/desk_settings.h"
@@ -51,6 +52,10 @@ StockQuotesWidget::StockQuotesWidget(QWidget* parent)
     tools->addStretch();
     if (mSearchHelp)
         connect(mCodeEdit, &QLineEdit::returnPressed, this, &StockQuotesWidget::slot_checkClicked);
+    if (mTrendColours) {
+        auto* trend = new TrendDelegate(this);
+        for (int column = 2; column < 8; ++column) tableWidget()->setItemDelegateForColumn(column, trend);
+    }
 
     connect(mSearchButton, &QPushButton::clicked, this, &StockQuotesWidget::slot_checkClicked);
     connect(mClearButton, &QPushButton::clicked, this, &StockQuotesWidget::slot_clearClicked);
