@@ -166,7 +166,8 @@ private slots:
             login.join();
             release(0);
         }
-        QCOMPARE(threadCount(), baseline);
+        // A thread just joined may still be leaving the process's task list on a loaded machine.
+        QTRY_VERIFY_WITH_TIMEOUT(threadCount() <= baseline, 2000);
     }
 
     void aSecondReleaseWaitsForTheFirst() {
