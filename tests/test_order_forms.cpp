@@ -274,6 +274,28 @@ private slots:
         currentMarket = '0';
     }
 
+    // Refusals arriving while the first one's box is open are logged, not boxed inside it.
+    void aStormOfRefusalsShowsOneBox() {
+        OrderWidget form;
+        CMoruRspInfo refused{};
+        refused.ErrorID = 2001;
+        int open = 0;
+        int deepest = 0;
+        DialogSeam::setBoxHandler([&](const DialogSeam::Box& box) {
+            m_boxes << box;
+            deepest = qMax(deepest, ++open);
+            if (open == 1)
+                for (int i = 0; i < 10000; ++i)
+                    form.slotRspInsertOrder(CMoruRspOrderInsertField{}, refused, 0, true);
+            --open;
+            return QMessageBox::Ok;
+        });
+        form.slotRspInsertOrder(CMoruRspOrderInsertField{}, refused, 0, true);
+        QCOMPARE(m_boxes.size(), 1);
+        QCOMPARE(deepest, 1);
+        QVERIFY(m_boxes[0].text.startsWith(QStringLiteral("报单发送失败[2001]")));
+    }
+
     void pricesThatAreNoNumberAreRefused_data() {
         QTest::addColumn<char>("market");
         QTest::addColumn<QString>("type");

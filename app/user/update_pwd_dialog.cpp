@@ -138,8 +138,8 @@ void UpdatePwdDialog::slotRspUpdatePwd(const CMoruRspUserPasswordUpdateField&, c
     if (pRspInfo.ErrorID != 0) {
         const QString text = rspErrorText(pRspInfo);
         qWarning() << QStringLiteral("密码修改失败%1").arg(text);
-        DialogSeam::warning(tr("错误"), text);
+        DialogSeam::warningFor(this, tr("错误"), text);
         return;
     }
-    DialogSeam::information(tr("成功"), tr("密码修改成功"));
+    DialogSeam::informationFor(this, tr("成功"), tr("密码修改成功"));
 }

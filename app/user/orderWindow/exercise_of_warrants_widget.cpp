@@ -111,5 +111,5 @@ void ExerciseOfWarrantsWidget::slotOrderClicked() {
 
 void ExerciseOfWarrantsWidget::slotRspWarrantExerciseOrder(CMoruRspWarrantExerciseOrderField,
                                                            CMoruRspInfo pRspInfo, int, bool) {
-    reportResponse(pRspInfo, QStringLiteral("权证行权发送成功"), QStringLiteral("权证行权发送失败"));
+    reportResponse(this, pRspInfo, QStringLiteral("权证行权发送成功"), QStringLiteral("权证行权发送失败"));
 }

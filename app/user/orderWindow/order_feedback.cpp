@@ -44,15 +44,16 @@ QString failureText(const QString& failurePrefix, const CMoruRspInfo& info) {
         .arg(failurePrefix, QString::number(quint32(info.ErrorID)), ErrorMsg::instance()->getErrorMsg(info));
 }
 
-void reportResponse(const CMoruRspInfo& info, const QString& successText, const QString& failurePrefix) {
+void reportResponse(const void* owner, const CMoruRspInfo& info, const QString& successText,
+                    const QString& failurePrefix) {
     if (info.ErrorID != 0) {
         const QString text = failureText(failurePrefix, info);
         qWarning() << text;
-        DialogSeam::warning(QStringLiteral("失败"), text);
+        DialogSeam::warningFor(owner, QStringLiteral("失败"), text);
         return;
     }
     qInfo() << successText;
-    DialogSeam::information(QStringLiteral("成功"), successText);
+    DialogSeam::informationFor(owner, QStringLiteral("成功"), successText);
 }
 
 QString orderReturnLogText(const QString& returnText, const CMoruRspInfo& info) {

@@ -23,7 +23,9 @@ void reportNotSent(const QString& logText);
 QString failureText(const QString& failurePrefix, const CMoruRspInfo& info);
 
 // A failure is logged as a warning and shown titled "失败"; a success logged and shown titled "成功".
-void reportResponse(const CMoruRspInfo& info, const QString& successText, const QString& failurePrefix);
+// One box at a time for `owner` (the form): a storm of answers is logged, not boxed.
+void reportResponse(const void* owner, const CMoruRspInfo& info, const QString& successText,
+                    const QString& failurePrefix);
 
 // The log line of an order return: "<text>交易成功", or "<text>交易失败[<number>]<error text>".
 QString orderReturnLogText(const QString& returnText, const CMoruRspInfo& info);

@@ -397,11 +397,11 @@ QString OrderWidget::confirmationDetail(const OrderEntry& entry) const {
 }
 
 void OrderWidget::slotRspInsertOrder(CMoruRspOrderInsertField, CMoruRspInfo pRspInfo, int, bool) {
-    reportResponse(pRspInfo, QStringLiteral("报单发送成功"), QStringLiteral("报单发送失败"));
+    reportResponse(this, pRspInfo, QStringLiteral("报单发送成功"), QStringLiteral("报单发送失败"));
 }
 
 void OrderWidget::slotRspErrInsertOrder(CMoruRspOrderInsertField, CMoruRspInfo pRspInfo, int, bool) {
-    reportResponse(pRspInfo, QStringLiteral("报单发送成功"), QStringLiteral("报单发送失败"));
+    reportResponse(this, pRspInfo, QStringLiteral("报单发送成功"), QStringLiteral("报单发送失败"));
 }
 
 void OrderWidget::slotRtnOrder(CMoruRtnOrderField pRspField, CMoruRspInfo pRspInfo, int, bool) {

@@ -134,5 +134,5 @@ void TenderOfferWidget::slotOrderClicked() {
 
 void TenderOfferWidget::slotRspTenderOfferOrder(CMoruRspTenderOfferOrderField, CMoruRspInfo pRspInfo, int,
                                                 bool) {
-    reportResponse(pRspInfo, QStringLiteral("要约发送成功"), QStringLiteral("要约发送失败"));
+    reportResponse(this, pRspInfo, QStringLiteral("要约发送成功"), QStringLiteral("要约发送失败"));
 }

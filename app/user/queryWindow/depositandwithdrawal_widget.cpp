@@ -102,11 +102,11 @@ void DepositAndWithdrawalWidget::showFundAnswer(const CMoruRspInfo& info, const 
     if (info.ErrorID != 0) {
         const QString text = failure + rspErrorText(info);
         qWarning() << text;
-        DialogSeam::warning(QStringLiteral("错误"), text);
+        DialogSeam::warningFor(this, QStringLiteral("错误"), text);
         return;
     }
     qInfo() << success;
-    DialogSeam::information(QStringLiteral("提示"), success);
+    DialogSeam::informationFor(this, QStringLiteral("提示"), success);
 }
 
 void DepositAndWithdrawalWidget::slot_rspInFund(const CMoruRspCapTransferField&, const CMoruRspInfo& pRspInfo,

@@ -54,7 +54,7 @@ protected:
 private:
     using FundRequest = int (*)(const CMoruReqCapTransferField*, int, int);
     void sendFundRequest(FundRequest request, const char* failureLog, AnswerLock* lock);
-    static void showFundAnswer(const CMoruRspInfo& info, const QString& failure, const QString& success);
+    void showFundAnswer(const CMoruRspInfo& info, const QString& failure, const QString& success);
     void recordQueryTimedOut();
 
     MyLineEdit* mAmountEdit;

@@ -104,7 +104,7 @@ bool FundTransferOperationWidget::reportFailure(const CMoruRspInfo& info) {
     if (info.ErrorID == 0) return false;
     const QString text = idErrorText(info.ErrorID, ErrorMsg::instance()->getErrorMsgManagerPriority(info));
     qWarning() << QStringLiteral("资金调拨失败%1").arg(text);
-    DialogSeam::warning(QStringLiteral("调拨失败"), text);
+    DialogSeam::warningFor(this, QStringLiteral("调拨失败"), text);
     return true;
 }
 
@@ -118,5 +118,6 @@ void FundTransferOperationWidget::slotRspBTFundTransfer(const CMoruRspBTCapTrans
 void FundTransferOperationWidget::slotRtnBTFundTransfer(const CMoruRtnBtCapTransferManagerField&,
                                                         const CMoruRspInfo& pRspInfo, int, bool) {
     mSendLock->release();
-    if (!reportFailure(pRspInfo)) DialogSeam::information(QStringLiteral("信息"), QStringLiteral("调拨成功"));
+    if (!reportFailure(pRspInfo))
+        DialogSeam::informationFor(this, QStringLiteral("信息"), QStringLiteral("调拨成功"));
 }

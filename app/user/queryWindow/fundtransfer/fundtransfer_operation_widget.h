@@ -39,7 +39,7 @@ private:
     // Checks, asks and sends; false when nothing went out.
     bool sendTransfer();
     // Logs and shows a refused transfer; true when there was one.
-    static bool reportFailure(const CMoruRspInfo& info);
+    bool reportFailure(const CMoruRspInfo& info);
 
     MyLabel* mDirectionLabel;
     QRadioButton* mToShenzhen;
