@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "counter.h"
+#include "login_request.h"
 
 namespace fuzzdata {
 
@@ -23,16 +24,7 @@ inline void load(sim::Counter& c) {
 }
 
 inline std::vector<uint8_t> loginFrame(const char* account, const char* password, char market) {
-    using B = moru_wire::LoginBody;
-    std::vector<uint8_t> body(B::kSize, 0);
-    moru_wire::putText(body.data() + B::kAccount, 16, account);
-    moru_wire::putText(body.data() + B::kPassword, 32, password);
-    int32_t node = 6;
-    std::memcpy(body.data() + B::kNode, &node, 4);
-    body[B::kMarket] = uint8_t(market);
-    std::vector<uint8_t> f;
-    moru_wire::appendFrame(f, moru_wire::Msg::ReqLoginManager, 1, 0, body.data(), body.size());
-    return f;
+    return fixture::managerLoginFrame(account, password, market);
 }
 
 }  // namespace fuzzdata
