@@ -29,13 +29,14 @@ private slots:
         qint64 committed = 0;
         QElapsedTimer clock;
         clock.start();
-        while (committed < 2000 && clock.elapsed() < 20000) {
+        // Early in the burst, so that even a slow (sanitizer) build is killed in its middle.
+        while (committed < 500 && clock.elapsed() < 20000) {
             if (!writer.canReadLine() && !writer.waitForReadyRead(1000)) continue;
             const QByteArray line = writer.readLine().trimmed();
             QVERIFY2(!line.startsWith("done") && !line.startsWith("failed"), line.constData());
             if (line.startsWith("committed ")) committed = line.mid(10).toLongLong();
         }
-        QVERIFY2(committed >= 2000, "the writer committed too little in time");
+        QVERIFY2(committed >= 500, "the writer committed too little in time");
         writer.kill();
         QVERIFY(writer.waitForFinished(5000));
         QCOMPARE(writer.exitStatus(), QProcess::CrashExit);

@@ -5,8 +5,12 @@
 #include <QToolTip>
 
 CodeNameTips::CodeNameTips(QTableWidget* table, int codeColumn, NameOf nameOf)
-    : QObject(table), mTable(table), mColumn(codeColumn), mNameOf(std::move(nameOf)) {
-    table->viewport()->installEventFilter(this);
+    : QObject(table),
+      mTable(table),
+      mViewport(table->viewport()),
+      mColumn(codeColumn),
+      mNameOf(std::move(nameOf)) {
+    mViewport->installEventFilter(this);
 }
 
 QString CodeNameTips::tipForRow(int row) const {
@@ -15,7 +19,9 @@ QString CodeNameTips::tipForRow(int row) const {
 }
 
 bool CodeNameTips::eventFilter(QObject* watched, QEvent* event) {
-    if (watched != mTable->viewport() || event->type() != QEvent::ToolTip) return false;
+    // The type first: while the table is taken down its viewport still has events, and the table is no
+    // longer one to ask anything.
+    if (event->type() != QEvent::ToolTip || watched != mViewport) return false;
     auto* help = static_cast<QHelpEvent*>(event);
     const QModelIndex index = mTable->indexAt(help->pos());
     if (!index.isValid() || index.column() != mColumn) return false;

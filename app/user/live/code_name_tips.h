@@ -22,6 +22,7 @@ protected:
 
 private:
     QTableWidget* mTable;
+    QWidget* mViewport;
     int mColumn;
     NameOf mNameOf;
 };

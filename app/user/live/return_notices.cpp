@@ -66,6 +66,6 @@ void ReturnNotices::place() {
 }
 
 bool ReturnNotices::eventFilter(QObject* watched, QEvent* event) {
-    if (watched == parentWidget() && event->type() == QEvent::Resize && isVisible()) place();
+    if (event->type() == QEvent::Resize && watched == parentWidget() && isVisible()) place();
     return QWidget::eventFilter(watched, event);
 }
