@@ -100,7 +100,7 @@ private slots:
             QCOMPARE(paths.logDir, root.path() + state + "/log");
             QCOMPARE(paths.dumpDir, root.path() + state);
         } else {
-            // The specified places: log/ and dumps in the working directory.
+            // The usual places: log/ and dumps in the working directory.
             QVERIFY(paths.logDir.isEmpty());
             QVERIFY(paths.dumpDir.isEmpty());
         }

@@ -124,7 +124,7 @@ private slots:
             return m_choices.isEmpty() ? 0 : m_choices.takeFirst();
         });
         CapturedLog::install();
-        // The form as specified; the checks added before the confirmation have their own cases below.
+        // The form's own behaviour; the checks added before the confirmation have their own cases below.
         DeskSettings::instance().load(QStringLiteral("/nonexistent/moru-desk.ini"));
         DeskSettings::instance().set("checks/enabled", false);
     }
@@ -387,7 +387,7 @@ private slots:
 
     // ---- checks added before the confirmation
 
-    void addedChecksComeAfterTheSpecifiedOnes_data() {
+    void addedChecksComeAfterTheFormsOwn_data() {
         QTest::addColumn<QString>("code");
         QTest::addColumn<int>("sideId");
         QTest::addColumn<double>("price");
@@ -406,7 +406,7 @@ private slots:
         QTest::newRow("switched off") << "600000" << 0 << 12.26 << 150 << false << "";
     }
 
-    void addedChecksComeAfterTheSpecifiedOnes() {
+    void addedChecksComeAfterTheFormsOwn() {
         QFETCH(QString, code);
         QFETCH(int, sideId);
         QFETCH(double, price);
@@ -529,7 +529,7 @@ private slots:
         QCOMPARE(m_boxes.size(), 1);
         expectConfirmation(m_boxes[0]);
         QTEST(m_boxes[0].detail, "detail");
-        // Switched off, the box is the specified one alone.
+        // Switched off, the box is the form's own alone.
         DeskSettings::instance().set("keys/confirmDetail", false);
         OrderWidget plain;
         QTest::keyClicks(plain.codeEdit(), "600000");

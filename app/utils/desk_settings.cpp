@@ -17,7 +17,7 @@ DeskSettings& DeskSettings::instance() {
 }
 
 QString DeskSettings::defaultPath() {
-    // Where the specified configuration files are, installed or not.
+    // Where the other configuration files are, installed or not.
     return configFilePath(QStringLiteral("/config/moru-desk.ini"));
 }
 

@@ -5,15 +5,15 @@
 #include <QString>
 #include <QVariant>
 
-// Our own switches and values for what the terminal adds beyond its specified behaviour, kept apart
-// from the specified configuration files: moru-desk.ini in the same folder, sections [live], [keys],
+// Our own switches and values for what the terminal adds beyond its original behaviour, kept apart
+// from the configuration files it has always read: moru-desk.ini in the same folder, sections [live], [keys],
 // [checks], [journal]. A missing file means defaults; a value that cannot be read means its default
 // and one log line naming the key. GUI thread only.
 class DeskSettings {
 public:
     static DeskSettings& instance();
 
-    // The file beside the specified configuration files.
+    // The file beside the other configuration files.
     static QString defaultPath();
 
     // Reads the file (again); a missing or unreadable file leaves every value at its default.

@@ -175,7 +175,7 @@ void OrderWidget::setupAdditions() {
 
 void OrderWidget::connectAdditions() {
     if (!mQuickBar) return;
-    // After the specified connections: the figure reads the side the form has just stored.
+    // After the form's own connections: the figure reads the side the form has just stored.
     connect(mQuickBar, &QuickQuantityBar::divisorChosen, this, &OrderWidget::fillQuickQuantity);
     connect(mHoldings, &AccountHoldings::changed, this, &OrderWidget::updateQuickFigure);
     connect(mCodeEdit, &QLineEdit::textChanged, this, &OrderWidget::updateQuickFigure);
