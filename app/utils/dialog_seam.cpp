@@ -184,7 +184,8 @@ int openDialogs() {
 void endSession() {
     ++sessionNumber;
     // Boxes of the old session close now; the code that opened them sees a cancel when they return.
-    for (const QPointer<QDialog>& dialog : liveDialogs)
+    const QList<QPointer<QDialog>> open = liveDialogs;  // closing one may run code that opens another
+    for (const QPointer<QDialog>& dialog : open)
         if (dialog) dialog->done(-1);
 }
 
