@@ -106,16 +106,6 @@ private slots:
         }
     }
 
-    void configFilesResolveIntoTheChosenFolder() {
-        AppPaths build;
-        build.configDir = "/opt/x/bin/config";
-        QCOMPARE(configFilePath(build, API_CONFIG_PATH), "/opt/x/bin" + API_CONFIG_PATH);
-        AppPaths installed;
-        installed.installed = true;
-        installed.configDir = "/home/u/.config/moru-desk";
-        QCOMPARE(configFilePath(installed, BOT_CONFIG_PATH), "/home/u/.config/moru-desk/moru_bot_config.ini");
-    }
-
     void firstStartCopiesOnlyWhatIsMissing() {
         QTemporaryDir root;
         AppPaths paths = decideAppPaths(root.path(), "shipped", envOf({"HOME=" + root.path() + "/home"}));
@@ -167,10 +157,6 @@ private slots:
                          .match(text)
                          .hasMatch(),
                      qPrintable(text));
-    }
-
-    void versionMatchesTheWindowTitle() {
-        QCOMPARE(commandLineAnswer({"x", "--version"}, AppPaths()), windowTitleFor(QString()) + "\n");
     }
 
     void dumpPathJoin_data() {

@@ -155,23 +155,6 @@ private slots:
         QCOMPARE(pnlLine(positionPnl(positions, {{"600000", last}})), line);
     }
 
-    void quoteTrend_data() {
-        QTest::addColumn<double>("price");
-        QTest::addColumn<double>("preClose");
-        QTest::addColumn<int>("trend");
-        QTest::newRow("above") << 10.01 << 10.0 << 1;
-        QTest::newRow("below") << 9.99 << 10.0 << -1;
-        QTest::newRow("level") << 10.0 << 10.0 << 0;
-        QTest::newRow("no price yet") << 0.0 << 10.0 << 0;
-        QTest::newRow("no close") << 10.0 << 0.0 << 0;
-    }
-
-    void quoteTrend() {
-        QFETCH(double, price);
-        QFETCH(double, preClose);
-        QTEST(priceTrend(price, preClose), "trend");
-    }
-
     // Red above the previous close, green below, drawn in spite of the tables' one text colour.
     void quotePricesAreColouredOnScreen() {
         QTemporaryDir dir;

@@ -476,24 +476,6 @@ private slots:
         currentMarket = '0';
     }
 
-    void ordersPerSecondAreCapped() {
-        DeskSettings::instance().set("checks/enabled", true);
-        DeskSettings::instance().set("checks/ordersPerSecond", 2);
-        currentMarket = '1';
-        OrderWidget form;
-        form.show();
-        QTest::keyClicks(form.codeEdit(), "600000");
-        form.priceEdit()->setValue(11.14);
-        form.quantityEdit()->setValue(100);
-        for (int i = 0; i < 3; ++i) QTest::mouseClick(form.orderButton(), Qt::LeftButton);
-        QCOMPARE(m_boxes.size(), 3);
-        expectConfirmation(m_boxes[0]);
-        expectConfirmation(m_boxes[1]);
-        expectBox(m_boxes[2], {DialogSeam::Kind::Warning, "错误", "委托过于频繁,每秒最多2笔"});
-        QCOMPARE(int(fakeapi::requests().size()), 2);
-        currentMarket = '0';
-    }
-
     void confirmationNamesWhatIsConfirmed_data() {
         QTest::addColumn<QString>("type");
         QTest::addColumn<int>("sideId");

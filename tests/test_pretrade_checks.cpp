@@ -219,17 +219,6 @@ private slots:
         QCOMPARE(counter.count("600000", day.addDays(1)), 0);
     }
 
-    void cancelLimitFollowsTheSettings() {
-        DeskSettings& settings = DeskSettings::instance();
-        settings.load(QStringLiteral("/nonexistent/moru-desk.ini"));
-        settings.set("checks/cancelsPerCodePerDay", 1);
-        QCOMPARE(cancelRefusal("000002"), QString());
-        noteCancelSent("000002");
-        QCOMPARE(cancelRefusal("000002"), QStringLiteral("000002今日撤单已达1次上限"));
-        settings.set("checks/enabled", false);
-        QCOMPARE(cancelRefusal("000002"), QString());
-    }
-
     void canBuy_data() {
         QTest::addColumn<double>("funds");
         QTest::addColumn<double>("price");
