@@ -2,6 +2,7 @@
 #include <QtTest>
 #include <memory>
 
+#include "answer_storm.h"
 #include "basicControl/answer_lock.h"
 #include "basicControl/base_table_widget.h"
 #include "basicControl/my_line_edit.h"
@@ -10,8 +11,8 @@
 #include "funds_support.h"
 #include "user/queryWindow/depositandwithdrawal_dialog.h"
 #include "user/queryWindow/depositandwithdrawal_widget.h"
-#include "utils/number_input.h"
 #include "user/queryWindow/pending_query.h"
+#include "utils/number_input.h"
 
 using funds::Image;
 
@@ -255,20 +256,10 @@ private slots:
         page->refreshButton()->click();
         const int id = funds::requestsOf("reqQryInOutFundRecord").back().requestId;
         const CMoruRspQryCapTransferRecordField r = record("0101", 1, '1', "a");
-        const CMoruRspInfo refused = funds::rspInfo(5001, "busy");
-        int open = 0, deepest = 0;
-        DialogSeam::setBoxHandler([&](const DialogSeam::Box& box) {
-            boxes->record(box);
-            deepest = qMax(deepest, ++open);
-            // What the box's event loop would deliver meanwhile.
-            if (open == 1)
-                for (int i = 1; i < 10000; ++i) page->slot_rspQryInOutFundRecord(r, refused, id, false);
-            --open;
-            return QMessageBox::Ok;
-        });
-        answer({r}, refused);
-        QCOMPARE(boxes->shown.size(), 1);
-        QCOMPARE(deepest, 1);
+        const StormResult storm = answerStorm(
+            [&] { page->slot_rspQryInOutFundRecord(r, funds::rspInfo(5001, "busy"), id, false); });
+        QCOMPARE(storm.boxes, 1);
+        QCOMPARE(storm.deepest, 1);
     }
 
 private:

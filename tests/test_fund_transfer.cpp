@@ -2,6 +2,7 @@
 #include <QtTest>
 #include <memory>
 
+#include "answer_storm.h"
 #include "basicControl/base_table_widget.h"
 #include "basicControl/my_double_spin_box.h"
 #include "basicControl/my_push_button.h"
@@ -231,20 +232,10 @@ private slots:
         table->refreshButton()->click();
         const int id = funds::requestsOf("reqQryBTFundTransferRecord").back().requestId;
         const CMoruRspQryBTCapTransferManagerField r = record(1, '1', "", 0, '1');
-        const CMoruRspInfo refused = funds::rspInfo(5001, "busy");
-        int open = 0, deepest = 0;
-        DialogSeam::setBoxHandler([&](const DialogSeam::Box& box) {
-            boxes->record(box);
-            deepest = qMax(deepest, ++open);
-            // What the box's event loop would deliver meanwhile.
-            if (open == 1)
-                for (int i = 1; i < 10000; ++i) table->slot_rspQryBTFundTransferRecord(r, refused, id, false);
-            --open;
-            return QMessageBox::Ok;
-        });
-        answer({r}, refused, false);
-        QCOMPARE(boxes->shown.size(), 1);
-        QCOMPARE(deepest, 1);
+        const StormResult storm = answerStorm(
+            [&] { table->slot_rspQryBTFundTransferRecord(r, funds::rspInfo(5001, "busy"), id, false); });
+        QCOMPARE(storm.boxes, 1);
+        QCOMPARE(storm.deepest, 1);
     }
 
 private:

@@ -4,6 +4,7 @@
 #include <cstring>
 #include <limits>
 
+#include "answer_storm.h"
 #include "basicControl/base_table_widget.h"
 #include "basicControl/my_combo_box.h"
 #include "basicControl/my_double_spin_box.h"
@@ -279,21 +280,10 @@ private slots:
         OrderWidget form;
         CMoruRspInfo refused{};
         refused.ErrorID = 2001;
-        int open = 0;
-        int deepest = 0;
-        DialogSeam::setBoxHandler([&](const DialogSeam::Box& box) {
-            m_boxes << box;
-            deepest = qMax(deepest, ++open);
-            if (open == 1)
-                for (int i = 0; i < 10000; ++i)
-                    form.slotRspInsertOrder(CMoruRspOrderInsertField{}, refused, 0, true);
-            --open;
-            return QMessageBox::Ok;
-        });
-        form.slotRspInsertOrder(CMoruRspOrderInsertField{}, refused, 0, true);
-        QCOMPARE(m_boxes.size(), 1);
-        QCOMPARE(deepest, 1);
-        QVERIFY(m_boxes[0].text.startsWith(QStringLiteral("报单发送失败[2001]")));
+        const StormResult storm =
+            answerStorm([&] { form.slotRspInsertOrder(CMoruRspOrderInsertField{}, refused, 0, true); });
+        QCOMPARE(storm.boxes, 1);
+        QCOMPARE(storm.deepest, 1);
     }
 
     void pricesThatAreNoNumberAreRefused_data() {
