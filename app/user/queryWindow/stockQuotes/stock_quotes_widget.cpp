@@ -16,7 +16,7 @@
 #include "utils/signal_interface.h"
 
 namespace {
-enum Column { CodeColumn = 0, NameColumn, ButtonColumn = 9 };
+enum Column { CodeColumn = 0, NameColumn, FirstTrendColumn = 2, ButtonColumn = 9 };
 
 QString priceText(double price) {
     return QString::number(price, 'f', 3);
@@ -54,7 +54,8 @@ StockQuotesWidget::StockQuotesWidget(QWidget* parent)
         connect(mCodeEdit, &QLineEdit::returnPressed, this, &StockQuotesWidget::slot_checkClicked);
     if (mTrendColours) {
         auto* trend = new TrendDelegate(this);
-        for (int column = 2; column < 8; ++column) tableWidget()->setItemDelegateForColumn(column, trend);
+        for (int column = FirstTrendColumn; column < FirstTrendColumn + TREND_COLUMNS; ++column)
+            tableWidget()->setItemDelegateForColumn(column, trend);
     }
 
     connect(mSearchButton, &QPushButton::clicked, this, &StockQuotesWidget::slot_checkClicked);
@@ -117,7 +118,8 @@ void StockQuotesWidget::slot_releaseData() {
         for (int i = 0; i < 7; ++i) setCellText(row, 2 + i, priceText(prices[i]));
         // Red above the previous close, green below, as the A-share convention has it.
         if (mTrendColours)
-            for (int i = 0; i < 6; ++i) setCellTrend(row, 2 + i, priceTrend(prices[i], q.PreClosePrice));
+            for (int i = 0; i < TREND_COLUMNS; ++i)
+                setCellTrend(row, FirstTrendColumn + i, priceTrend(prices[i], q.PreClosePrice));
     }
     // Only codes shown are found: one pushed past the last row must not lead to the row of another.
     if (codesMoved) {
@@ -139,13 +141,18 @@ bool StockQuotesWidget::setCellText(int row, int column, const QString& text) {
         return true;
     }
     table->setItem(row, column, new QTableWidgetItem(text));
+    if (column >= FirstTrendColumn && column < FirstTrendColumn + TREND_COLUMNS)
+        mTrends[row * TREND_COLUMNS + column - FirstTrendColumn] = 0;  // a new item has no colour yet
     return true;
 }
 
 void StockQuotesWidget::setCellTrend(int row, int column, int trend) {
+    // The trend drawn is kept beside the table: asking each item for it costs more than the refresh.
+    qint8& drawn = mTrends[row * TREND_COLUMNS + column - FirstTrendColumn];
+    if (drawn == trend) return;
     QTableWidgetItem* item = tableWidget()->item(row, column);
-    if (!item || item->data(Qt::UserRole).toInt() == trend) return;
-    item->setData(Qt::UserRole, trend);
+    if (!item) return;
+    drawn = qint8(trend);
     item->setForeground(trend > 0   ? QBrush(QColor(0xE0, 0x00, 0x00))
                         : trend < 0 ? QBrush(QColor(0x00, 0x99, 0x00))
                                     : QBrush());

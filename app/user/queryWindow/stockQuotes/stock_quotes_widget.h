@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QMap>
+#include <QVector>
 
 #include "user/queryWindow/query_window.h"
 
@@ -65,6 +66,9 @@ private:
     MyPushButton* mSearchButton;
     MyLabel* mNotFoundLabel;
     bool mTrendColours;
+    // Last, open, high, low and the two limits: the trend each cell is drawn with.
+    static constexpr int TREND_COLUMNS = 6;
+    QVector<qint8> mTrends = QVector<qint8>(MAX_ROWS * TREND_COLUMNS, 0);
     bool mSearchHelp;
     int mRowCount = 0;
     QMap<QString, int> mCodeToRow;
