@@ -13,6 +13,7 @@
 #include "constants.h"
 #include "fake_tradeapi/fake_tradeapi.h"
 #include "order_bench_support.h"
+#include "user/queryWindow/counter_order_texts.h"
 #include "user/queryWindow/order_rows.h"
 #include "user/queryWindow/ordered_widget.h"
 #include "utils/api_state.h"
@@ -54,11 +55,11 @@ int main(int argc, char** argv) {
     CMoruRspInfo ok;
     std::memset(&ok, 0, sizeof ok);
     std::vector<OrderCells> texts;
-    ErrorTextCache errorTexts;
+    OrderTexts lookups = counterOrderTexts();
     for (int n = 1; n <= RECORDS; ++n) {
         const CMoruRspQryOrderField r = order(n);
         page.slot_rspQryOrder(r, ok, requestId, n == RECORDS);
-        texts.push_back(orderCells(r, errorTexts));
+        texts.push_back(orderCells(r, lookups));
     }
 
     std::vector<double> exported, plain;

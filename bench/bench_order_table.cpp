@@ -19,6 +19,7 @@
 #include "fake_tradeapi/fake_tradeapi.h"
 #include "log_handler.h"
 #include "order_bench_support.h"
+#include "user/queryWindow/counter_order_texts.h"
 #include "user/queryWindow/order_rows.h"
 #include "user/queryWindow/ordered_widget.h"
 #include "utils/api_state.h"
@@ -110,11 +111,11 @@ int main(int argc, char** argv) {
 
     std::vector<CMoruRspQryOrderField> records;
     std::vector<std::array<QString, 18>> texts;
-    ErrorTextCache errorTexts;
+    OrderTexts lookups = counterOrderTexts();
     for (int n = 1; n <= RECORDS; ++n) {
         records.push_back(order(n));
         if (n > SHOWN) continue;
-        const OrderCells cells = orderCells(records.back(), errorTexts);
+        const OrderCells cells = orderCells(records.back(), lookups);
         std::array<QString, 18> row;
         row[0] = QStringLiteral("");  // the tick box item
         std::copy(cells.begin(), cells.end(), row.begin() + 1);

@@ -4,17 +4,15 @@
 #include <cstring>
 #include <type_traits>
 
-#include "utils/error_msg.h"
-#include "utils/rsp_convert_config.h"
 #include "utils/utils.h"
 
 namespace {
 
 constexpr uint8_t REVERSE_REPO = 17;
 
-QString errorText(int code, ErrorTextCache& cache) {
-    auto it = cache.constFind(code);
-    if (it == cache.cend()) it = cache.insert(code, ErrorMsg::instance()->getErrorMsgById(code));
+QString errorText(int code, OrderTexts& texts) {
+    auto it = texts.errorTexts.constFind(code);
+    if (it == texts.errorTexts.cend()) it = texts.errorTexts.insert(code, texts.errorText(code));
     return it.value();
 }
 
@@ -87,11 +85,11 @@ bool isPlainAscii(const Bytes& text) {
 
 // Calls `cell` with each of columns 1 .. 17 in order: a QString or a Number.
 template <typename Cell>
-void visitOrderCells(const CMoruRspQryOrderField& r, ErrorTextCache& errorTexts, Cell&& cell) {
+void visitOrderCells(const CMoruRspQryOrderField& r, OrderTexts& texts, Cell&& cell) {
     cell(bytesOf(r.OrderNo));
     cell(Number{r.NodeID});
     cell(bytesOf(r.SecurityID));
-    cell(RspConvertConfig::instance()->TMoruSecuritiesTypeConvert(r.SecurityType));
+    cell(texts.securityType(r.SecurityType));
     cell(QString::number(r.LimitPrice, 'f', 6));
     cell(Number{r.OrderQty});
     cell(Utils::TMoruOrderTypeTypeConvert(r.OrderType));
@@ -102,17 +100,17 @@ void visitOrderCells(const CMoruRspQryOrderField& r, ErrorTextCache& errorTexts,
     cell(Number{r.TradeQty});
     cell(Number{r.LeavesQty});
     cell(Number{r.ErrorCode});
-    cell(errorText(r.ErrorCode, errorTexts));
+    cell(errorText(r.ErrorCode, texts));
     cell(Utils::TimeStringConvert(r.RecvTime, int(sizeof r.RecvTime)));
     cell(bytesOf(r.TenderOfferorCode));
 }
 
 }  // namespace
 
-OrderCells orderCells(const CMoruRspQryOrderField& r, ErrorTextCache& errorTexts) {
+OrderCells orderCells(const CMoruRspQryOrderField& r, OrderTexts& texts) {
     OrderCells cells;
     int column = 0;
-    visitOrderCells(r, errorTexts, [&](auto&& value) {
+    visitOrderCells(r, texts, [&](auto&& value) {
         using T = std::decay_t<decltype(value)>;
         if constexpr (std::is_same_v<T, Number>)
             cells[size_t(column++)] = QString::number(value.value);
@@ -124,9 +122,9 @@ OrderCells orderCells(const CMoruRspQryOrderField& r, ErrorTextCache& errorTexts
     return cells;
 }
 
-void appendOrderCsvLine(QString& out, const CMoruRspQryOrderField& r, ErrorTextCache& errorTexts) {
+void appendOrderCsvLine(QString& out, const CMoruRspQryOrderField& r, OrderTexts& texts) {
     int column = 0;
-    visitOrderCells(r, errorTexts, [&](auto&& value) {
+    visitOrderCells(r, texts, [&](auto&& value) {
         using T = std::decay_t<decltype(value)>;
         const bool last = ++column == ORDER_TEXT_COLUMNS;
         if constexpr (std::is_same_v<T, Number>) {

@@ -3,6 +3,7 @@
 #include <QHash>
 #include <QString>
 #include <array>
+#include <functional>
 
 #include "moru_api_types.h"
 #include "user/queryWindow/xlsx_export.h"
@@ -12,13 +13,18 @@
 constexpr int ORDER_TEXT_COLUMNS = 17;
 using OrderCells = std::array<QString, ORDER_TEXT_COLUMNS>;
 
-// Error texts looked up while one block or one export is built: they do not change meanwhile, and a
-// lookup may ask the trading library.
-using ErrorTextCache = QHash<int, QString>;
+// The two texts the rows take from outside: the counter's error text for a code (a lookup may ask the
+// trading library) and the name of a security type (which depends on the market logged in to). Error
+// texts are kept while one block or one export is built: they do not change meanwhile.
+struct OrderTexts {
+    std::function<QString(int code)> errorText;
+    std::function<QString(uint8_t type)> securityType;
+    QHash<int, QString> errorTexts;
+};
 
-OrderCells orderCells(const CMoruRspQryOrderField& record, ErrorTextCache& errorTexts);
+OrderCells orderCells(const CMoruRspQryOrderField& record, OrderTexts& texts);
 // The same texts as one CSV line, each cell quoted, the line ended; made without a string per number.
-void appendOrderCsvLine(QString& out, const CMoruRspQryOrderField& record, ErrorTextCache& errorTexts);
+void appendOrderCsvLine(QString& out, const CMoruRspQryOrderField& record, OrderTexts& texts);
 
 // How each of those columns goes into a workbook: the order number, node, codes, error code and
 // times as text; prices and quantities as numbers with the table's decimals.

@@ -14,6 +14,7 @@
 #include "moru_securities_api.h"
 #include "user/live/order_return_rows.h"
 #include "user/orderWindow/pretrade_checks.h"
+#include "user/queryWindow/counter_order_texts.h"
 #include "user/queryWindow/csv_export.h"
 #include "user/queryWindow/order_rows.h"
 #include "user/queryWindow/pending_query.h"
@@ -119,14 +120,14 @@ void OrderedWidget::additem() {
 }
 
 void OrderedWidget::fillRows(int first, int end) {
-    ErrorTextCache errorTexts;
+    OrderTexts texts = counterOrderTexts();
     for (int i = first; i < end; ++i) {
         qInfo() << "mpRspFieldMap.value(i).OrderSysID" << quint32(mQuery->record(i).OrderSysID);
-        fillRow(i, errorTexts);
+        fillRow(i, texts);
     }
 }
 
-void OrderedWidget::fillRow(int row, ErrorTextCache& errorTexts) {
+void OrderedWidget::fillRow(int row, OrderTexts& texts) {
     BaseTableWidget* table = tableWidget();
     const CMoruRspQryOrderField& record = mQuery->record(row);
     if (orderHasCheckBox(record)) {
@@ -134,7 +135,7 @@ void OrderedWidget::fillRow(int row, ErrorTextCache& errorTexts) {
         tick->setCheckState(Qt::Unchecked);
         table->setItem(row, TickColumn, tick);
     }
-    const OrderCells cells = orderCells(record, errorTexts);
+    const OrderCells cells = orderCells(record, texts);
     for (int c = 0; c < ORDER_TEXT_COLUMNS; ++c) table->setItem(row, c + 1, new QTableWidgetItem(cells[c]));
 }
 
@@ -155,7 +156,7 @@ void OrderedWidget::applyOrderReturn(const CMoruRtnOrderField& rtn, const CMoruR
     const quint32 sysId = rtn.OrderSysID;
     int index = recordIndexOf(sysId);
     BaseTableWidget* table = tableWidget();
-    ErrorTextCache errorTexts;
+    OrderTexts texts = counterOrderTexts();
     if (index < 0) {
         // A search under way brings it with the counter's own record.
         if (mQuery->searching()) return;
@@ -168,7 +169,7 @@ void OrderedWidget::applyOrderReturn(const CMoruRtnOrderField& rtn, const CMoruR
         // Shown when it falls in the blocks already on screen; otherwise "更多" brings it.
         if (index == shown && shown % BLOCK_ROWS != 0) {
             table->setRowCount(shown + 1);
-            fillRow(index, errorTexts);
+            fillRow(index, texts);
         } else if (index >= shown) {
             mMoreButton->setEnabled(true);
         }
@@ -176,7 +177,7 @@ void OrderedWidget::applyOrderReturn(const CMoruRtnOrderField& rtn, const CMoruR
     }
     CMoruRspQryOrderField& record = mQuery->recordToChange(index);
     if (!::applyOrderReturn(record, rtn) || index >= table->rowCount()) return;
-    const OrderCells cells = orderCells(record, errorTexts);
+    const OrderCells cells = orderCells(record, texts);
     for (int c = 0; c < ORDER_TEXT_COLUMNS; ++c) {
         QTableWidgetItem* item = table->item(index, c + 1);
         if (item && item->text() != cells[c]) item->setText(cells[c]);
@@ -299,12 +300,10 @@ void OrderedWidget::slot_clickedClear() {
 void OrderedWidget::exportAllToCsv() {
     QStringList titles = headerLabels();
     if (!titles.isEmpty()) titles.removeFirst();  // the tick box column
-    ErrorTextCache errorTexts;
+    OrderTexts texts = counterOrderTexts();
     CsvExport::exportLines(
         titles, [this] { return mQuery->recordCount(); },
-        [this, &errorTexts](QString& out, int index) {
-            appendOrderCsvLine(out, mQuery->record(index), errorTexts);
-        });
+        [this, &texts](QString& out, int index) { appendOrderCsvLine(out, mQuery->record(index), texts); });
 }
 
 QList<XlsxExport::Kind> OrderedWidget::xlsxKinds() const {
@@ -314,8 +313,8 @@ QList<XlsxExport::Kind> OrderedWidget::xlsxKinds() const {
 XlsxExport::Rows OrderedWidget::allRecordRows() const {
     // A copy: records may change or a search start while the export runs.
     return {mQuery->recordCount(),
-            [records = mQuery->records(), errorTexts = ErrorTextCache()](int index) mutable {
-                const OrderCells cells = orderCells(records[std::size_t(index)], errorTexts);
+            [records = mQuery->records(), texts = counterOrderTexts()](int index) mutable {
+                const OrderCells cells = orderCells(records[std::size_t(index)], texts);
                 return QStringList(cells.begin(), cells.end());
             }};
 }

@@ -73,7 +73,7 @@ protected:
 private:
     void initLayout();
     void fillRows(int first, int end);
-    void fillRow(int row, ErrorTextCache& errorTexts);
+    void fillRow(int row, OrderTexts& texts);
     // Index of the stored record of an order; -1 when the last search did not bring it.
     int recordIndexOf(quint32 orderSysId);
     // An order without error, not a cancellation: it gets a tick box and may be cancelled.
