@@ -39,17 +39,13 @@ HistoryWidget::HistoryWidget(QWidget* parent)
         tools->addWidget(w, 0, Qt::AlignLeft);
     tools->addWidget(mSearch, 0, Qt::AlignRight);
     tools->addWidget(mMore, 0, Qt::AlignRight);
-    tools->addStretch();
-    tools->addWidget(mExport, 0, Qt::AlignRight);
-    tools->addWidget(mExportAll, 0, Qt::AlignRight);
+    addExportButtons(mExport, mExportAll);
 
     const QStringList titles = HistoryRows::titles(currentKind());
     setTableHeader(titles.size(), titles);
 
     connect(mSearch, &QPushButton::clicked, this, &HistoryWidget::slot_search);
     connect(mMore, &QPushButton::clicked, this, &HistoryWidget::slot_more);
-    connect(mExport, &QPushButton::clicked, this, &QueryWindow::exportToCsv);
-    connect(mExportAll, &QPushButton::clicked, this, &QueryWindow::exportAllToCsv);
     connect(Journal::instance(), &Journal::answered, this, &HistoryWidget::slot_answered);
 }
 

@@ -74,8 +74,6 @@ OrderedWidget::OrderedWidget(QWidget* parent)
     connect(hub, &SignalInterface::signal_rspQryOrder, this, &OrderedWidget::slot_rspQryOrder);
     connect(hub, &SignalInterface::signal_rspCancelOrder, this, &OrderedWidget::slot_rspCancelOrder);
     connect(mClearButton, &QPushButton::clicked, this, &OrderedWidget::slot_clickedClear);
-    connect(mExportButton, &QPushButton::clicked, this, &QueryWindow::exportToCsv);
-    connect(mExportAllButton, &QPushButton::clicked, this, &QueryWindow::exportAllToCsv);
     connect(mCancelTimer, &QTimer::timeout, this, &OrderedWidget::cancelTimedOut);
 }
 
@@ -95,9 +93,7 @@ void OrderedWidget::initLayout() {
     tools->addWidget(mSearchButton, 0, Qt::AlignRight);
     tools->addWidget(mMoreButton, 0, Qt::AlignRight);
     tools->addWidget(mClearButton, 0, Qt::AlignLeft);
-    tools->addStretch();
-    tools->addWidget(mExportButton, 0, Qt::AlignRight);
-    tools->addWidget(mExportAllButton, 0, Qt::AlignRight);
+    addExportButtons(mExportButton, mExportAllButton);
 }
 
 void OrderedWidget::slot_enableSearch() {

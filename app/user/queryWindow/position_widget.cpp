@@ -51,17 +51,13 @@ PositionWidget::PositionWidget(QWidget* parent)
     QHBoxLayout* tools = toolLayout();
     for (QWidget* w : std::initializer_list<QWidget*>{mCodeEdit, mSearchButton, mMoreButton, mClearButton})
         tools->addWidget(w, 0, Qt::AlignLeft);
-    tools->addStretch();
-    tools->addWidget(mExportButton, 0, Qt::AlignRight);
-    tools->addWidget(mExportAllButton, 0, Qt::AlignRight);
+    addExportButtons(mExportButton, mExportAllButton);
 
     connect(mClearButton, &QPushButton::clicked, this, &PositionWidget::slot_clickedClear);
     connect(mSearchButton, &QPushButton::clicked, this, &PositionWidget::slot_check);
     connect(mMoreButton, &QPushButton::clicked, this, &PositionWidget::slot_clickMore);
     connect(SignalInterface::instance(), &SignalInterface::signal_rspQryPosition, this,
             &PositionWidget::slot_rspQryPosition);
-    connect(mExportButton, &QPushButton::clicked, this, &QueryWindow::exportToCsv);
-    connect(mExportAllButton, &QPushButton::clicked, this, &QueryWindow::exportAllToCsv);
 }
 
 MyPushButton* PositionWidget::orderButton(int row) const {

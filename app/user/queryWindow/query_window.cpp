@@ -3,6 +3,7 @@
 #include <QHBoxLayout>
 #include <QMenu>
 #include <QPainter>
+#include <QPushButton>
 #include <QVBoxLayout>
 
 #include "basicControl/base_table_widget.h"
@@ -137,4 +138,12 @@ void QueryWindow::paintEvent(QPaintEvent* event) {
     QPainter painter(this);
     painter.setPen(QColor(211, 211, 211));
     painter.drawRect(0, 0, width() - 1, height() - 1);
+}
+
+void QueryWindow::addExportButtons(QPushButton* shown, QPushButton* all) {
+    mToolLayout->addStretch();
+    mToolLayout->addWidget(shown, 0, Qt::AlignRight);
+    mToolLayout->addWidget(all, 0, Qt::AlignRight);
+    connect(shown, &QPushButton::clicked, this, &QueryWindow::exportToCsv);
+    connect(all, &QPushButton::clicked, this, &QueryWindow::exportAllToCsv);
 }

@@ -14,6 +14,7 @@ class QAction;
 class QHBoxLayout;
 class QMenu;
 class QPoint;
+class QPushButton;
 
 // The common frame of every table page: red title, a tool row for the page's own controls, the
 // styled table, a thin border and the CSV export of what the table shows. Pages that give their
@@ -32,6 +33,8 @@ public:
 
     BaseTableWidget* tableWidget() const { return mTable; }
     QHBoxLayout* toolLayout() const { return mToolLayout; }
+    // Ends the tool row with "导出" and "全部导出" at the far right, wired to the two CSV exports.
+    void addExportButtons(QPushButton* shown, QPushButton* all);
     // "导出Excel" and "全部导出Excel"; shown on the table's context menu request.
     QMenu* exportMenu() const { return mExportMenu; }
 

@@ -49,8 +49,6 @@ TransactionWidget::TransactionWidget(QWidget* parent)
     connect(SignalInterface::instance(), &SignalInterface::signal_rspQryTrade, this,
             &TransactionWidget::slot_rspQryTrade);
     connect(mMoreButton, &QPushButton::clicked, this, &TransactionWidget::slot_moreInfClicked);
-    connect(mExportButton, &QPushButton::clicked, this, &QueryWindow::exportToCsv);
-    connect(mExportAllButton, &QPushButton::clicked, this, &QueryWindow::exportAllToCsv);
 }
 
 void TransactionWidget::initLayout() {
@@ -69,9 +67,7 @@ void TransactionWidget::initLayout() {
     tools->addWidget(mQueryButton, 0, Qt::AlignRight);
     tools->addWidget(mMoreButton, 0, Qt::AlignRight);
     tools->addWidget(mClearButton, 0, Qt::AlignLeft);
-    tools->addStretch();
-    tools->addWidget(mExportButton, 0, Qt::AlignRight);
-    tools->addWidget(mExportAllButton, 0, Qt::AlignRight);
+    addExportButtons(mExportButton, mExportAllButton);
 }
 
 void TransactionWidget::slot_enableQuery() {
