@@ -2,6 +2,7 @@
 
 #include <QDebug>
 #include <QHBoxLayout>
+#include <QSignalBlocker>
 #include <QTimer>
 
 #include "basicControl/base_table_widget.h"
@@ -70,7 +71,7 @@ OrderedWidget::OrderedWidget(QWidget* parent)
     connect(mSearchButton, &QPushButton::clicked, this, &OrderedWidget::slot_clicked);
     connect(mMoreButton, &QPushButton::clicked, this, &OrderedWidget::slot_moreInfClicked);
     connect(mCancelButton, &QPushButton::clicked, this, &OrderedWidget::slot_cancelOrderClicked);
-    connect(hub, &SignalInterface::signal_rspQryOrder, this, &OrderedWidget::slot_rspQryOrder);
+    connect(hub, &SignalInterface::signal_rspQryOrderGathered, this, &OrderedWidget::slot_rspQryOrder);
     connect(hub, &SignalInterface::signal_rspCancelOrder, this, &OrderedWidget::slot_rspCancelOrder);
     connect(mClearButton, &QPushButton::clicked, this, &OrderedWidget::slot_clickedClear);
     connect(mExportButton, &QPushButton::clicked, this, &QueryWindow::exportToCsv);
@@ -119,9 +120,13 @@ void OrderedWidget::additem() {
 }
 
 void OrderedWidget::fillRows(int first, int end) {
+    // Nothing listens to single cells, and the view, its updates off, repaints the block whole: a
+    // change signal per cell would be 170000 calls for nothing.
+    const QSignalBlocker quiet(tableWidget()->model());
     ErrorTextCache errorTexts;
     for (int i = first; i < end; ++i) {
-        qInfo() << "mpRspFieldMap.value(i).OrderSysID" << quint32(mQuery->record(i).OrderSysID);
+        // The same text as a stream would make, without building one per row.
+        qInfo("mpRspFieldMap.value(i).OrderSysID %u", unsigned(mQuery->record(i).OrderSysID));
         fillRow(i, errorTexts);
     }
 }
