@@ -5,6 +5,7 @@
 #include <QMutexLocker>
 #include <QObject>
 #include <QThread>
+#include <atomic>
 #include <cstddef>
 #include <functional>
 #include <utility>
@@ -32,7 +33,7 @@ public:
             return;
         }
         QMutexLocker lock(&mMutex);
-        mItems.push_back({record, info, requestId, isLast});
+        mIncoming.push_back({record, info, requestId, isLast});
         wakeLocked();
     }
 
@@ -45,41 +46,43 @@ private:
     };
 
     void wakeLocked() {
-        if (mWakePending) return;
-        mWakePending = true;
+        if (mWakePending.load(std::memory_order_relaxed)) return;
+        mWakePending.store(true, std::memory_order_relaxed);
         QMetaObject::invokeMethod(
             mHome, [this] { takeAll(); }, Qt::QueuedConnection);
     }
 
     // Takes the records there now; later ones wait for the next call, as posted events would, so the
-    // GUI is not held for as long as the library keeps sending.
+    // GUI is not held for as long as the library keeps sending. The incoming buffer is taken whole
+    // under the lock, so the library's thread and this one do not meet on every record.
     void takeAll() {
         std::size_t count;
         {
             QMutexLocker lock(&mMutex);
-            mWakePending = false;
-            count = mItems.size() - mHead;
+            mWakePending.store(false, std::memory_order_relaxed);
+            count = mTaken.size() - mHead + mIncoming.size();
         }
         for (; count > 0; --count) {
-            Item item;
-            {
+            if (mHead == mTaken.size()) {
                 QMutexLocker lock(&mMutex);
-                if (mHead == mItems.size()) break;  // taken by a nested call
-                item = mItems[mHead++];
-                // A handler that runs an event loop (a box) gets the rest in there, still in order.
-                if (mHead < mItems.size()) wakeLocked();
+                mTaken.clear();
+                // A large batch does not keep its memory.
+                if (mTaken.capacity() > KEPT_CAPACITY) std::vector<Item>().swap(mTaken);
+                mTaken.swap(mIncoming);
+                mHead = 0;
+                if (mTaken.empty()) return;  // taken by a nested call
+            }
+            // A copy: a nested call may swap the buffer.
+            const Item item = mTaken[mHead++];
+            // A handler that runs an event loop (a box) gets the rest in there, still in order.
+            if (mHead < mTaken.size() && !mWakePending.load(std::memory_order_relaxed)) {
+                QMutexLocker lock(&mMutex);
+                wakeLocked();
             }
             mHandler(item.record, item.info, item.requestId, item.isLast);
         }
-        QMutexLocker lock(&mMutex);
-        if (mHead == mItems.size()) {
-            // A large batch does not keep its memory.
-            if (mItems.capacity() > KEPT_CAPACITY) std::vector<Item>().swap(mItems);
-            mItems.clear();
-            mHead = 0;
-        } else if (mHead > mItems.size() / 2) {
-            // The library outpaces the handler: the records taken go before the buffer grows further.
-            mItems.erase(mItems.begin(), mItems.begin() + std::ptrdiff_t(mHead));
+        if (mHead == mTaken.size() && mTaken.capacity() > KEPT_CAPACITY) {
+            std::vector<Item>().swap(mTaken);
             mHead = 0;
         }
     }
@@ -89,7 +92,11 @@ private:
     QObject* mHome;
     Handler mHandler;
     QMutex mMutex;
-    std::vector<Item> mItems;  // taken from mHead on
+    // Filled by the library's threads under the lock.
+    std::vector<Item> mIncoming;
+    // Only home's thread touches these: the records being handed over, from mHead on.
+    std::vector<Item> mTaken;
     std::size_t mHead = 0;
-    bool mWakePending = false;
+    // Written under the lock; home's thread also reads it without.
+    std::atomic<bool> mWakePending{false};
 };
