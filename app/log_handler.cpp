@@ -195,6 +195,17 @@ struct DayFile {
     }
 };
 
+// The whole line in one write. Past the device layer on Unix: its bookkeeping is a tenth of the cost
+// of a line, and nothing here reads the file's position.
+void writeLine(QFile& file, const QByteArray& line) {
+#ifdef Q_OS_UNIX
+    while (::write(file.handle(), line.constData(), size_t(line.size())) < 0 && errno == EINTR) {
+    }
+#else
+    file.write(line);
+#endif
+}
+
 DayFile& dayFile() {
     static DayFile* f = new DayFile;  // as the mutex: never torn down under a late message
     return *f;
@@ -257,7 +268,7 @@ void logMessageHandler(QtMsgType type, const QMessageLogContext& context, const 
             line.resize(0);
             line.append(f.stampFor(stampTime));
             appendLineBody(line, type, context, message, f.pid);
-            f.file.write(line);
+            writeLine(f.file, line);
         }
     }
     errno = callerErrno;

@@ -33,8 +33,17 @@ SignalInterface* SignalInterface::instance() {
     return &hub;
 }
 
-SignalInterface::SignalInterface() {
+SignalInterface::SignalInterface()
+    : mOrders(this,
+              [this](const CMoruRspQryOrderField& record, const CMoruRspInfo& info, int requestId,
+                     bool isLast) { emit signal_rspQryOrderGathered(record, info, requestId, isLast); }) {
     registerApiMetaTypes();
+    connect(
+        this, &SignalInterface::signal_rspQryOrder, this,
+        [this](const CMoruRspQryOrderField& record, const CMoruRspInfo& info, int requestId, bool isLast) {
+            mOrders.push(record, info, requestId, isLast);
+        },
+        Qt::DirectConnection);
 }
 
 SignalInterface::~SignalInterface() {

@@ -6,6 +6,7 @@
 #include <QString>
 
 #include "moru_api_types.h"
+#include "utils/gathered_records.h"
 
 // The trading library's records travel through queued connections by value; Qt copies them with
 // their (trivial) copy constructors.
@@ -54,6 +55,10 @@ signals:
                             int nRequestID, bool bIsLast);
     void signal_rspQryOrder(const CMoruRspQryOrderField& pRspField, const CMoruRspInfo& pRspInfo,
                             int nRequestID, bool bIsLast);
+    // signal_rspQryOrder again, emitted in the hub's thread in arrival order without an event per
+    // record: a search brings tens of thousands of them.
+    void signal_rspQryOrderGathered(const CMoruRspQryOrderField& pRspField, const CMoruRspInfo& pRspInfo,
+                                    int nRequestID, bool bIsLast);
     void signal_rspQryInOutFundRecord(const CMoruRspQryCapTransferRecordField& pRspField,
                                       const CMoruRspInfo& pRspInfo, int nRequestID, bool bIsLast);
     void signal_rspInsertOrder(const CMoruRspOrderInsertField& pRspField, const CMoruRspInfo& pRspInfo,
@@ -88,4 +93,6 @@ signals:
 private:
     SignalInterface();
     Q_DISABLE_COPY(SignalInterface)
+
+    GatheredRecords<CMoruRspQryOrderField> mOrders;
 };

@@ -2,6 +2,7 @@
 
 #include <QDebug>
 #include <QHBoxLayout>
+#include <QSignalBlocker>
 #include <QTimer>
 
 #include "basicControl/base_table_widget.h"
@@ -10,6 +11,7 @@
 #include "basicControl/my_line_edit.h"
 #include "basicControl/my_push_button.h"
 #include "basicControl/my_time_edit.h"
+#include "basicControl/text_cell_item.h"
 #include "constants.h"
 #include "moru_securities_api.h"
 #include "user/live/order_return_rows.h"
@@ -71,7 +73,7 @@ OrderedWidget::OrderedWidget(QWidget* parent)
     connect(mSearchButton, &QPushButton::clicked, this, &OrderedWidget::slot_clicked);
     connect(mMoreButton, &QPushButton::clicked, this, &OrderedWidget::slot_moreInfClicked);
     connect(mCancelButton, &QPushButton::clicked, this, &OrderedWidget::slot_cancelOrderClicked);
-    connect(hub, &SignalInterface::signal_rspQryOrder, this, &OrderedWidget::slot_rspQryOrder);
+    connect(hub, &SignalInterface::signal_rspQryOrderGathered, this, &OrderedWidget::slot_rspQryOrder);
     connect(hub, &SignalInterface::signal_rspCancelOrder, this, &OrderedWidget::slot_rspCancelOrder);
     connect(mClearButton, &QPushButton::clicked, this, &OrderedWidget::slot_clickedClear);
     connect(mCancelTimer, &QTimer::timeout, this, &OrderedWidget::cancelTimedOut);
@@ -116,11 +118,16 @@ void OrderedWidget::additem() {
 }
 
 void OrderedWidget::fillRows(int first, int end) {
-    OrderTexts texts = counterOrderTexts();
+    // Nothing listens to single cells, and the view, its updates off, repaints the block whole: a
+    // change signal per cell would be 170000 calls for nothing.
+    const QSignalBlocker quiet(tableWidget()->model());
+    // The rows' log lines first, then their cells: each loop keeps its own code and data at hand.
     for (int i = first; i < end; ++i) {
-        qInfo() << "mpRspFieldMap.value(i).OrderSysID" << quint32(mQuery->record(i).OrderSysID);
-        fillRow(i, texts);
+        // The same text as a stream would make, without building one per row.
+        qInfo("mpRspFieldMap.value(i).OrderSysID %u", unsigned(mQuery->record(i).OrderSysID));
     }
+    OrderTexts texts = counterOrderTexts();
+    for (int i = first; i < end; ++i) fillRow(i, texts);
 }
 
 void OrderedWidget::fillRow(int row, OrderTexts& texts) {
@@ -132,7 +139,7 @@ void OrderedWidget::fillRow(int row, OrderTexts& texts) {
         table->setItem(row, TickColumn, tick);
     }
     const OrderCells cells = orderCells(record, texts);
-    for (int c = 0; c < ORDER_TEXT_COLUMNS; ++c) table->setItem(row, c + 1, new QTableWidgetItem(cells[c]));
+    for (int c = 0; c < ORDER_TEXT_COLUMNS; ++c) table->setItem(row, c + 1, new TextCellItem(cells[c]));
 }
 
 int OrderedWidget::recordIndexOf(quint32 orderSysId) {

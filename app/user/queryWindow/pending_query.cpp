@@ -2,20 +2,28 @@
 
 PendingQuery::PendingQuery(QObject* parent) : QObject(parent) {
     mTimer.setSingleShot(true);
-    mTimer.setInterval(DEFAULT_TIMEOUT_MS);
-    connect(&mTimer, &QTimer::timeout, this, [this] {
-        mRequestId = -1;
-        emit timedOut();
-    });
+    mTimer.setInterval(mInterval);
+    connect(&mTimer, &QTimer::timeout, this, &PendingQuery::expired);
 }
 
 void PendingQuery::sent(int requestId) {
     mRequestId = requestId;
-    mTimer.start();
+    mSinceAnswer.start();
+    mTimer.start(mInterval);
 }
 
 void PendingQuery::answered() {
-    if (mTimer.isActive()) mTimer.start();
+    if (mTimer.isActive()) mSinceAnswer.start();
+}
+
+void PendingQuery::expired() {
+    const qint64 silent = mSinceAnswer.elapsed();
+    if (silent < mInterval) {
+        mTimer.start(int(mInterval - silent));
+        return;
+    }
+    mRequestId = -1;
+    emit timedOut();
 }
 
 void PendingQuery::done() {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QElapsedTimer>
 #include <QObject>
 #include <QTimer>
 
@@ -25,14 +26,23 @@ public:
     bool waiting() const { return mTimer.isActive(); }
 
     // Tests shorten the wait.
-    void setTimeoutInterval(int ms) { mTimer.setInterval(ms); }
-    int timeoutInterval() const { return mTimer.interval(); }
+    void setTimeoutInterval(int ms) {
+        mInterval = ms;
+        mTimer.setInterval(ms);
+    }
+    int timeoutInterval() const { return mInterval; }
 
 signals:
     // The wait ran out; the request is forgotten by then.
     void timedOut();
 
 private:
+    void expired();
+
     QTimer mTimer;
+    // Restarting the timer for every answer costs more than taking the answer: the timer only checks,
+    // when it runs out, how long the query has really been silent.
+    QElapsedTimer mSinceAnswer;
+    int mInterval = DEFAULT_TIMEOUT_MS;
     int mRequestId = -1;
 };
