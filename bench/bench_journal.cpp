@@ -122,7 +122,7 @@ double plainRun(const std::vector<JournalOrder>& rows, const QString& file) {
     QSqlQuery pragma(db);
     pragma.exec(QStringLiteral("PRAGMA journal_mode=WAL"));
     pragma.exec(QStringLiteral("PRAGMA synchronous=NORMAL"));
-    pragma.exec(QStringLiteral("PRAGMA wal_autocheckpoint=16384"));  // the journal's bound on its log
+    pragma.exec(QStringLiteral("PRAGMA wal_autocheckpoint=8192"));  // the journal's bound on its log
     QElapsedTimer t;
     t.start();
     {

@@ -52,7 +52,7 @@ const QStringList kFundColumns = {QStringLiteral("move_key"),   QStringLiteral("
                                   QStringLiteral("error_code"), QStringLiteral("transfer_status")};
 
 // Pages (4 KiB) the log may reach before SQLite copies it into the file during a burst.
-constexpr int kLogPages = 16384;
+constexpr int kLogPages = 8192;
 
 // Rows per multi-row statement: one statement runs far fewer steps than as many single-row ones.
 constexpr int kChunk = 16;
