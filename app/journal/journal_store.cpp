@@ -66,8 +66,8 @@ QStringList without(const QStringList& columns, const QStringList& dropped) {
 }
 
 // INSERT .. VALUES (..), .. ON CONFLICT .. DO UPDATE: SQLite and PostgreSQL both read it. The first
-// data column is the row's key within its scope; columns in `keep` are written only by the insert.
-QString upsertSql(const QString& table, const QStringList& columns, const QStringList& keep, int rows) {
+// data column is the row's key within its scope; a row seen again gets every other column anew.
+QString upsertSql(const QString& table, const QStringList& columns, int rows) {
     const QStringList all = kScopeColumns + columns;
     QStringList marks;
     for (int i = 0; i < all.size(); ++i) marks << QStringLiteral("?");
@@ -75,9 +75,7 @@ QString upsertSql(const QString& table, const QStringList& columns, const QStrin
     QStringList tuples;
     for (int i = 0; i < rows; ++i) tuples << tuple;
     QStringList updates;
-    for (int i = 1; i < columns.size(); ++i) {
-        if (!keep.contains(columns.at(i))) updates << QStringLiteral("%1 = excluded.%1").arg(columns.at(i));
-    }
+    for (int i = 1; i < columns.size(); ++i) updates << QStringLiteral("%1 = excluded.%1").arg(columns.at(i));
     return QStringLiteral("INSERT INTO %1 (%2) VALUES %3 ON CONFLICT (%4, %5) DO UPDATE SET %6")
         .arg(table, all.join(QLatin1Char(',')), tuples.join(QLatin1Char(',')),
              kScopeColumns.join(QLatin1Char(',')), columns.first(), updates.join(QStringLiteral(", ")));
@@ -273,15 +271,14 @@ JournalStore::OpenResult JournalStore::open(const JournalTarget& target, int sch
     return OpenResult::Opened;
 }
 
-bool JournalStore::prepareUpsert(Upsert& u, const QString& table, const QStringList& columns,
-                                 const QStringList& keep) {
+bool JournalStore::prepareUpsert(Upsert& u, const QString& table, const QStringList& columns) {
     const QSqlDatabase db = database();
     u.columns = kScopeColumns.size() + columns.size();
     u.bound = QVector<JournalScope>(kChunk + 1);
     u.one = std::make_unique<QSqlQuery>(db);
     u.many = std::make_unique<QSqlQuery>(db);
-    if (!u.one->prepare(upsertSql(table, columns, keep, 1))) return fail(u.one->lastError().text());
-    if (!u.many->prepare(upsertSql(table, columns, keep, kChunk))) return fail(u.many->lastError().text());
+    if (!u.one->prepare(upsertSql(table, columns, 1))) return fail(u.one->lastError().text());
+    if (!u.many->prepare(upsertSql(table, columns, kChunk))) return fail(u.many->lastError().text());
     return true;
 }
 
@@ -289,12 +286,11 @@ bool JournalStore::prepare() {
     // A return leaves what only an answer carries as it was, an answer the return's own text; a
     // column a statement does not name is empty in a new row.
     const QString orders = QStringLiteral("orders");
-    return prepareUpsert(m_orderFromQuery, orders, without(kOrderColumns, {QStringLiteral("order_text")}),
-                         {}) &&
-           prepareUpsert(m_orderFromReturn, orders, without(kOrderColumns, kOrderQueryOnly), {}) &&
-           prepareUpsert(m_trade, QStringLiteral("trades"), kTradeColumns, {}) &&
-           prepareUpsert(m_position, QStringLiteral("positions"), kPositionColumns, {}) &&
-           prepareUpsert(m_fund, QStringLiteral("fund_moves"), kFundColumns, {});
+    return prepareUpsert(m_orderFromQuery, orders, without(kOrderColumns, {QStringLiteral("order_text")})) &&
+           prepareUpsert(m_orderFromReturn, orders, without(kOrderColumns, kOrderQueryOnly)) &&
+           prepareUpsert(m_trade, QStringLiteral("trades"), kTradeColumns) &&
+           prepareUpsert(m_position, QStringLiteral("positions"), kPositionColumns) &&
+           prepareUpsert(m_fund, QStringLiteral("fund_moves"), kFundColumns);
 }
 
 // In arrival order. A chunk ends early at a change of scope and before a key it already holds:
@@ -315,9 +311,9 @@ bool JournalStore::writeRows(Upsert& u, const Row* rows, int count, Bind bind, K
     };
     auto run = [&](QSqlQuery& q) {
         if (q.exec()) {
-            // The journal's thread runs at idle priority, yet a core it computes on passes to a
-            // waiting thread (the GUI's) only at the next scheduler tick, 4 ms apart: a yield after
-            // each statement hands it over at once, and costs next to nothing when no one waits.
+            // The journal's thread runs at idle priority, yet the kernel may hand the core it
+            // computes on to a waiting thread (the GUI's) only at its next tick, up to 4 ms later: a
+            // yield after each statement hands it over at once and costs next to nothing otherwise.
             QThread::yieldCurrentThread();
             return true;
         }

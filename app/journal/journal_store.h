@@ -61,7 +61,7 @@ private:
     };
 
     bool prepare();
-    bool prepareUpsert(Upsert& u, const QString& table, const QStringList& columns, const QStringList& keep);
+    bool prepareUpsert(Upsert& u, const QString& table, const QStringList& columns);
     bool fail(const QString& what);
     template <typename Row, typename Bind, typename Key>
     bool writeRows(Upsert& u, const Row* rows, int count, Bind bind, Key key);
