@@ -215,6 +215,50 @@ private slots:
         QCOMPARE(store.orders("10880002", "1", today(), today()).size(), 0);
     }
 
+    // One batch longer than a statement's rows, with orders seen again in it, returns and answers
+    // mixed, then another day: one row per order and day, holding what came last of each kind.
+    void aBatchWithOrdersSeenAgainKeepsTheLatestOfEach() {
+        const JournalTarget target = freshTarget();
+        JournalStore store(QStringLiteral("batch"));
+        QCOMPARE(store.open(target, JournalSchema::latestVersion()), JournalStore::OpenResult::Opened);
+        struct Latest {
+            qint64 traded = 0;
+            QString orderNo, text;
+        };
+        QMap<QString, Latest> expected;  // day|key
+        JournalBatch batch;
+        auto add = [&](const QString& day, int id, bool fromReturn) {
+            const int step = batch.orders.size();
+            JournalOrder o;
+            o.scope = scope(day);
+            o.fromReturn = fromReturn;
+            o.orderSysId = id;
+            o.key = QString::number(id);
+            o.securityId = QStringLiteral("600000");
+            o.tradeQty = step;
+            (fromReturn ? o.text : o.orderNo) = QStringLiteral("#%1").arg(step);
+            batch.orders << o;
+            Latest& e = expected[day + '|' + o.key];
+            e.traded = step;
+            (fromReturn ? e.text : e.orderNo) = QStringLiteral("#%1").arg(step);
+        };
+        for (int id = 1; id <= 16; ++id) add(today(), id, true);
+        for (int id = 9; id <= 24; ++id) add(today(), id, true);
+        for (int id : {1, 1, 21}) add(today(), id, false);
+        for (int n = 0; n < 20; ++n) add(today(), 1 + n % 5, true);
+        for (int id = 1; id <= 18; ++id) add(today(-1), id, true);
+        QVERIFY2(store.write(batch), qPrintable(store.error()));
+
+        const QVector<JournalOrder> kept = store.orders("10880001", "1", today(-1), today());
+        QCOMPARE(kept.size(), expected.size());
+        for (const JournalOrder& o : kept) {
+            const Latest e = expected.value(o.scope.day + '|' + o.key);
+            QCOMPARE(o.tradeQty, e.traded);
+            QCOMPARE(o.orderNo, e.orderNo);
+            QCOMPARE(o.text, e.text);
+        }
+    }
+
     void errorAnswersPlaceholdersAndRecordsBeforeALoginAreNotKept() {
         const JournalTarget target = freshTarget();
         Journal* j = Journal::instance();

@@ -4,6 +4,7 @@
 #include <QCoreApplication>
 #include <QDate>
 #include <QDebug>
+#include <QThread>
 #include <QTimer>
 #include <cstring>
 
@@ -44,7 +45,7 @@ void JournalRecorder::listenTo(SignalInterface* hub) {
 
 void JournalRecorder::open() {
     m_timer = new QTimer(this);
-    connect(m_timer, &QTimer::timeout, this, &JournalRecorder::flush);
+    connect(m_timer, &QTimer::timeout, this, &JournalRecorder::tick);
     m_store = std::make_unique<JournalStore>(connectionName());
     const auto result = m_store->open(m_target, JournalSchema::latestVersion());
     if (result == JournalStore::OpenResult::Newer) {
@@ -147,7 +148,9 @@ T recordOf(const char* bytes) {
 void JournalRecorder::convert(const std::vector<Raw>& raw, JournalBatch& batch) {
     JournalScope scope{m_account, m_market, QDate::currentDate().toString(Qt::ISODate)};
     batch.orders.reserve(int(raw.size()));
+    int done = 0;
     for (const Raw& r : raw) {
+        if (++done % 1024 == 0) QThread::yieldCurrentThread();  // as the writer does, see JournalStore
         switch (r.kind) {
             case Kind::Session:
                 m_account = QString::fromUtf8(r.bytes);
@@ -208,17 +211,26 @@ void JournalRecorder::flush() {
         m_draining.clear();
         return;
     }
-    JournalBatch batch;
-    convert(m_draining, batch);
+    m_batch.clear();
+    convert(m_draining, m_batch);
     m_draining.clear();
-    const int rows = batch.size();
-    if (!m_store->write(batch)) {
+    const int rows = m_batch.size();
+    const bool written = m_store->write(m_batch);
+    m_batch.clear();
+    if (!written) {
         stop(QStringLiteral("journal %1 cannot be written: %2").arg(m_target.describe(), m_store->error()),
              false);
         return;
     }
     m_written += rows;
     emit flushed(m_written);
+}
+
+void JournalRecorder::tick() {
+    const qint64 before = m_written;
+    flush();
+    // Nothing new since the last tick: the log is copied into the file now rather than mid-burst.
+    if (m_written == before && m_store && !m_stopped) m_store->checkpoint();
 }
 
 void JournalRecorder::close() {

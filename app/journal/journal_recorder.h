@@ -69,6 +69,8 @@ private:
         char bytes[sizeof(CMoruRspQryOrderField)];
     };
 
+    // Every batch interval: writes what came in, or checkpoints once nothing has.
+    void tick();
     template <typename T>
     void take(Kind kind, const T& record, const CMoruRspInfo& info);
     void convert(const std::vector<Raw>& raw, JournalBatch& batch);
@@ -82,7 +84,8 @@ private:
 
     QMutex m_inboxLock;
     std::vector<Raw> m_inbox;
-    std::vector<Raw> m_draining;  // the recorder's thread only
+    std::vector<Raw> m_draining;  // the recorder's thread only, as is m_batch
+    JournalBatch m_batch;         // kept between flushes with its capacity
     std::atomic<bool> m_accepting{false};
 
     QString m_account;  // the recorder's thread only, from the session markers

@@ -14,8 +14,14 @@ void JournalBatch::clear() {
 namespace JournalRows {
 
 namespace {
+// One shared string per code: a row holds several, and a burst repeats the same few.
 QString charText(char c) {
-    return c ? QString(QLatin1Char(c)) : QString();
+    static const QVector<QString> texts = [] {
+        QVector<QString> t(256);
+        for (int i = 1; i < 256; ++i) t[i] = QString(QLatin1Char(char(i)));
+        return t;
+    }();
+    return c ? texts.at(uchar(c)) : QString();
 }
 
 QString orderKey(qint64 sysId, qint64 orderRef) {

@@ -6,6 +6,7 @@
 #include <QSqlError>
 #include <QSqlRecord>
 #include <QStringList>
+#include <QThread>
 #include <QVariant>
 
 #include "journal/journal_schema.h"
@@ -50,25 +51,113 @@ const QStringList kFundColumns = {QStringLiteral("move_key"),   QStringLiteral("
                                   QStringLiteral("direction"),  QStringLiteral("oper_time"),
                                   QStringLiteral("error_code"), QStringLiteral("transfer_status")};
 
-// INSERT .. ON CONFLICT .. DO UPDATE: SQLite and PostgreSQL both read it. The first data column is
-// the row's key within its scope.
-QString upsertSql(const QString& table, const QStringList& columns, const QStringList& keep) {
+// Pages (4 KiB) the log may reach before SQLite copies it into the file during a burst.
+constexpr int kLogPages = 8192;
+
+// Rows per multi-row statement: one statement runs far fewer steps than as many single-row ones.
+constexpr int kChunk = 16;
+
+QStringList without(const QStringList& columns, const QStringList& dropped) {
+    QStringList kept;
+    for (const QString& c : columns) {
+        if (!dropped.contains(c)) kept << c;
+    }
+    return kept;
+}
+
+// INSERT .. VALUES (..), .. ON CONFLICT .. DO UPDATE: SQLite and PostgreSQL both read it. The first
+// data column is the row's key within its scope; a row seen again gets every other column anew.
+QString upsertSql(const QString& table, const QStringList& columns, int rows) {
     const QStringList all = kScopeColumns + columns;
     QStringList marks;
     for (int i = 0; i < all.size(); ++i) marks << QStringLiteral("?");
+    const QString tuple = QLatin1Char('(') + marks.join(QLatin1Char(',')) + QLatin1Char(')');
+    QStringList tuples;
+    for (int i = 0; i < rows; ++i) tuples << tuple;
     QStringList updates;
-    for (int i = 1; i < columns.size(); ++i) {
-        if (!keep.contains(columns.at(i))) updates << QStringLiteral("%1 = excluded.%1").arg(columns.at(i));
-    }
-    return QStringLiteral("INSERT INTO %1 (%2) VALUES (%3) ON CONFLICT (%4, %5) DO UPDATE SET %6")
-        .arg(table, all.join(QLatin1Char(',')), marks.join(QLatin1Char(',')),
+    for (int i = 1; i < columns.size(); ++i) updates << QStringLiteral("%1 = excluded.%1").arg(columns.at(i));
+    return QStringLiteral("INSERT INTO %1 (%2) VALUES %3 ON CONFLICT (%4, %5) DO UPDATE SET %6")
+        .arg(table, all.join(QLatin1Char(',')), tuples.join(QLatin1Char(',')),
              kScopeColumns.join(QLatin1Char(',')), columns.first(), updates.join(QStringLiteral(", ")));
 }
 
-void bindScope(QSqlQuery& q, const JournalScope& scope) {
-    q.bindValue(0, scope.account);
-    q.bindValue(1, scope.market);
-    q.bindValue(2, scope.day);
+bool sameScope(const JournalScope& a, const JournalScope& b) {
+    return a.day == b.day && a.account == b.account && a.market == b.market;
+}
+
+// Each binds a row's own columns (after its scope) from `at` on, in the order of its statement.
+void bindReturn(QSqlQuery& q, int at, const JournalOrder& r) {
+    q.bindValue(at++, r.key);
+    q.bindValue(at++, r.orderSysId);
+    q.bindValue(at++, r.orderRef);
+    q.bindValue(at++, r.securityId);
+    q.bindValue(at++, r.side);
+    q.bindValue(at++, r.limitPrice);
+    q.bindValue(at++, r.orderQty);
+    q.bindValue(at++, r.orderType);
+    q.bindValue(at++, r.orderStatus);
+    q.bindValue(at++, r.tradeQty);
+    q.bindValue(at++, r.leavesQty);
+    q.bindValue(at++, r.recvTime);
+    q.bindValue(at, r.text);
+}
+
+void bindAnswer(QSqlQuery& q, int at, const JournalOrder& r) {
+    q.bindValue(at++, r.key);
+    q.bindValue(at++, r.orderSysId);
+    q.bindValue(at++, r.orderRef);
+    q.bindValue(at++, r.orderNo);
+    q.bindValue(at++, r.securityId);
+    q.bindValue(at++, r.side);
+    q.bindValue(at++, r.limitPrice);
+    q.bindValue(at++, r.orderQty);
+    q.bindValue(at++, r.orderType);
+    q.bindValue(at++, r.orderStatus);
+    q.bindValue(at++, r.msgKind);
+    q.bindValue(at++, r.securityType);
+    q.bindValue(at++, r.tradeQty);
+    q.bindValue(at++, r.leavesQty);
+    q.bindValue(at++, r.tradeAmount);
+    q.bindValue(at++, r.errorCode);
+    q.bindValue(at, r.recvTime);
+}
+
+void bindTrade(QSqlQuery& q, int at, const JournalTrade& r) {
+    q.bindValue(at++, r.key);
+    q.bindValue(at++, r.orderSysId);
+    q.bindValue(at++, r.orderNo);
+    q.bindValue(at++, r.securityId);
+    q.bindValue(at++, r.side);
+    q.bindValue(at++, r.price);
+    q.bindValue(at++, r.qty);
+    q.bindValue(at++, r.leavesQty);
+    q.bindValue(at++, r.tradeTime);
+    q.bindValue(at++, r.orderType);
+    q.bindValue(at++, r.cashReplaceAmount);
+    q.bindValue(at, r.hasFee ? QVariant(r.fee) : QVariant(QVariant::Double));
+}
+
+void bindPosition(QSqlQuery& q, int at, const JournalPosition& r) {
+    q.bindValue(at++, r.securityId);
+    q.bindValue(at++, r.todayBuyQty);
+    q.bindValue(at++, r.todaySellQty);
+    q.bindValue(at++, r.yesterdayQty);
+    q.bindValue(at++, r.totalQty);
+    q.bindValue(at++, r.availableQty);
+    q.bindValue(at++, r.positionCost);
+    q.bindValue(at++, r.purchasableQty);
+    q.bindValue(at, r.redeemableQty);
+}
+
+void bindFund(QSqlQuery& q, int at, const JournalFundMove& r) {
+    q.bindValue(at++, r.key);
+    q.bindValue(at++, int(r.kind));
+    q.bindValue(at++, r.orgCode);
+    q.bindValue(at++, r.amount);
+    q.bindValue(at++, r.direction);
+    q.bindValue(at++, r.operTime);
+    q.bindValue(at++, r.errorCode);
+    q.bindValue(at, r.status);
 }
 
 // Never a null string for NOT NULL text.
@@ -100,12 +189,10 @@ QSqlDatabase JournalStore::database() const {
 }
 
 void JournalStore::close() {
-    m_orderFromQuery.reset();
-    m_orderFromReturn.reset();
-    m_trade.reset();
-    m_position.reset();
-    m_fund.reset();
+    for (Upsert* u : {&m_orderFromQuery, &m_orderFromReturn, &m_trade, &m_position, &m_fund}) *u = Upsert();
     m_open = false;
+    m_checkpoints = false;
+    m_unsynced = false;
     if (QSqlDatabase::contains(m_name)) {
         {
             QSqlDatabase db = QSqlDatabase::database(m_name, false);
@@ -157,6 +244,10 @@ JournalStore::OpenResult JournalStore::open(const JournalTarget& target, int sch
             return OpenResult::Failed;
         }
         pragma.exec(QStringLiteral("PRAGMA synchronous=NORMAL"));
+        // Copying the log into the file syncs both; mid-burst that I/O competes with the GUI thread for
+        // a core, so checkpoint() does it once the writer is idle. SQLite still copies a log grown this far.
+        pragma.exec(QStringLiteral("PRAGMA wal_autocheckpoint=%1").arg(kLogPages));
+        m_checkpoints = true;
         if (target.maxPages > 0) pragma.exec(QStringLiteral("PRAGMA max_page_count=%1").arg(target.maxPages));
     }
     QString error;
@@ -180,95 +271,95 @@ JournalStore::OpenResult JournalStore::open(const JournalTarget& target, int sch
     return OpenResult::Opened;
 }
 
-bool JournalStore::prepare() {
+bool JournalStore::prepareUpsert(Upsert& u, const QString& table, const QStringList& columns) {
     const QSqlDatabase db = database();
-    auto make = [&](std::unique_ptr<QSqlQuery>& q, const QString& sql) {
-        q = std::make_unique<QSqlQuery>(db);
-        if (q->prepare(sql)) return true;
-        fail(q->lastError().text());
-        return false;
+    u.columns = kScopeColumns.size() + columns.size();
+    u.bound = QVector<JournalScope>(kChunk + 1);
+    u.one = std::make_unique<QSqlQuery>(db);
+    u.many = std::make_unique<QSqlQuery>(db);
+    if (!u.one->prepare(upsertSql(table, columns, 1))) return fail(u.one->lastError().text());
+    if (!u.many->prepare(upsertSql(table, columns, kChunk))) return fail(u.many->lastError().text());
+    return true;
+}
+
+bool JournalStore::prepare() {
+    // A return leaves what only an answer carries as it was, an answer the return's own text; a
+    // column a statement does not name is empty in a new row.
+    const QString orders = QStringLiteral("orders");
+    return prepareUpsert(m_orderFromQuery, orders, without(kOrderColumns, {QStringLiteral("order_text")})) &&
+           prepareUpsert(m_orderFromReturn, orders, without(kOrderColumns, kOrderQueryOnly)) &&
+           prepareUpsert(m_trade, QStringLiteral("trades"), kTradeColumns) &&
+           prepareUpsert(m_position, QStringLiteral("positions"), kPositionColumns) &&
+           prepareUpsert(m_fund, QStringLiteral("fund_moves"), kFundColumns);
+}
+
+// In arrival order. A chunk ends early at a change of scope and before a key it already holds:
+// PostgreSQL does not update one row twice in a statement, and the later record must win.
+template <typename Row, typename Bind, typename Key>
+bool JournalStore::writeRows(Upsert& u, const Row* rows, int count, Bind bind, Key key) {
+    const int scopeColumns = kScopeColumns.size();
+    auto bindRow = [&](QSqlQuery& q, int slot, const Row& r) {
+        const int at = slot == kChunk ? 0 : slot * u.columns;
+        JournalScope& bound = u.bound[slot];
+        if (bound.account.isNull() || !sameScope(bound, r.scope)) {
+            q.bindValue(at, r.scope.account);
+            q.bindValue(at + 1, r.scope.market);
+            q.bindValue(at + 2, r.scope.day);
+            bound = r.scope;
+        }
+        bind(q, at + scopeColumns, r);
     };
-    return make(m_orderFromQuery,
-                upsertSql(QStringLiteral("orders"), kOrderColumns, {QStringLiteral("order_text")})) &&
-           make(m_orderFromReturn, upsertSql(QStringLiteral("orders"), kOrderColumns, kOrderQueryOnly)) &&
-           make(m_trade, upsertSql(QStringLiteral("trades"), kTradeColumns, {})) &&
-           make(m_position, upsertSql(QStringLiteral("positions"), kPositionColumns, {})) &&
-           make(m_fund, upsertSql(QStringLiteral("fund_moves"), kFundColumns, {}));
+    auto run = [&](QSqlQuery& q) {
+        if (q.exec()) {
+            // The journal's thread runs at idle priority, yet the kernel may hand the core it
+            // computes on to a waiting thread (the GUI's) only at its next tick, up to 4 ms later: a
+            // yield after each statement hands it over at once and costs next to nothing otherwise.
+            QThread::yieldCurrentThread();
+            return true;
+        }
+        u.bound.fill(JournalScope());  // unknown after a failure: bound afresh next time
+        return fail(q.lastError().text());
+    };
+    int i = 0;
+    while (i < count) {
+        int n = 1;
+        for (; n < kChunk && i + n < count; ++n) {
+            const Row& next = rows[i + n];
+            if (!sameScope(next.scope, rows[i].scope)) break;
+            const QString& k = key(next);
+            bool repeated = false;
+            for (int j = i; j < i + n && !repeated; ++j) repeated = key(rows[j]) == k;
+            if (repeated) break;
+        }
+        if (n == kChunk) {
+            for (int slot = 0; slot < kChunk; ++slot) bindRow(*u.many, slot, rows[i + slot]);
+            if (!run(*u.many)) return false;
+        } else {
+            for (int j = i; j < i + n; ++j) {
+                bindRow(*u.one, kChunk, rows[j]);
+                if (!run(*u.one)) return false;
+            }
+        }
+        i += n;
+    }
+    return true;
 }
 
-bool JournalStore::writeOrder(const JournalOrder& r) {
-    QSqlQuery& q = r.fromReturn ? *m_orderFromReturn : *m_orderFromQuery;
-    bindScope(q, r.scope);
-    int i = 3;
-    q.bindValue(i++, r.key);
-    q.bindValue(i++, r.orderSysId);
-    q.bindValue(i++, r.orderRef);
-    q.bindValue(i++, r.fromReturn ? QVariant(QVariant::String) : QVariant(r.orderNo));
-    q.bindValue(i++, r.securityId);
-    q.bindValue(i++, r.side);
-    q.bindValue(i++, r.limitPrice);
-    q.bindValue(i++, r.orderQty);
-    q.bindValue(i++, r.orderType);
-    q.bindValue(i++, r.orderStatus);
-    q.bindValue(i++, r.fromReturn ? QVariant(QVariant::Int) : QVariant(r.msgKind));
-    q.bindValue(i++, r.fromReturn ? QVariant(QVariant::Int) : QVariant(r.securityType));
-    q.bindValue(i++, r.tradeQty);
-    q.bindValue(i++, r.leavesQty);
-    q.bindValue(i++, r.fromReturn ? QVariant(QVariant::Double) : QVariant(r.tradeAmount));
-    q.bindValue(i++, r.fromReturn ? QVariant(QVariant::Int) : QVariant(r.errorCode));
-    q.bindValue(i++, r.recvTime);
-    q.bindValue(i++, r.fromReturn ? QVariant(r.text) : QVariant(QVariant::String));
-    return q.exec() || fail(q.lastError().text());
-}
-
-bool JournalStore::writeTrade(const JournalTrade& r) {
-    QSqlQuery& q = *m_trade;
-    bindScope(q, r.scope);
-    int i = 3;
-    q.bindValue(i++, r.key);
-    q.bindValue(i++, r.orderSysId);
-    q.bindValue(i++, r.orderNo);
-    q.bindValue(i++, r.securityId);
-    q.bindValue(i++, r.side);
-    q.bindValue(i++, r.price);
-    q.bindValue(i++, r.qty);
-    q.bindValue(i++, r.leavesQty);
-    q.bindValue(i++, r.tradeTime);
-    q.bindValue(i++, r.orderType);
-    q.bindValue(i++, r.cashReplaceAmount);
-    q.bindValue(i++, r.hasFee ? QVariant(r.fee) : QVariant(QVariant::Double));
-    return q.exec() || fail(q.lastError().text());
-}
-
-bool JournalStore::writePosition(const JournalPosition& r) {
-    QSqlQuery& q = *m_position;
-    bindScope(q, r.scope);
-    int i = 3;
-    q.bindValue(i++, r.securityId);
-    q.bindValue(i++, r.todayBuyQty);
-    q.bindValue(i++, r.todaySellQty);
-    q.bindValue(i++, r.yesterdayQty);
-    q.bindValue(i++, r.totalQty);
-    q.bindValue(i++, r.availableQty);
-    q.bindValue(i++, r.positionCost);
-    q.bindValue(i++, r.purchasableQty);
-    q.bindValue(i++, r.redeemableQty);
-    return q.exec() || fail(q.lastError().text());
-}
-
-bool JournalStore::writeFund(const JournalFundMove& r) {
-    QSqlQuery& q = *m_fund;
-    bindScope(q, r.scope);
-    int i = 3;
-    q.bindValue(i++, r.key);
-    q.bindValue(i++, int(r.kind));
-    q.bindValue(i++, r.orgCode);
-    q.bindValue(i++, r.amount);
-    q.bindValue(i++, r.direction);
-    q.bindValue(i++, r.operTime);
-    q.bindValue(i++, r.errorCode);
-    q.bindValue(i++, r.status);
-    return q.exec() || fail(q.lastError().text());
+bool JournalStore::writeOrders(const QVector<JournalOrder>& rows) {
+    const auto key = [](const JournalOrder& r) -> const QString& { return r.key; };
+    // Runs of returns and of answers, each through its own statement, in arrival order.
+    int i = 0;
+    while (i < rows.size()) {
+        const bool fromReturn = rows.at(i).fromReturn;
+        int end = i + 1;
+        while (end < rows.size() && rows.at(end).fromReturn == fromReturn) ++end;
+        const bool ok = fromReturn
+                            ? writeRows(m_orderFromReturn, rows.constData() + i, end - i, bindReturn, key)
+                            : writeRows(m_orderFromQuery, rows.constData() + i, end - i, bindAnswer, key);
+        if (!ok) return false;
+        i = end;
+    }
+    return true;
 }
 
 bool JournalStore::write(const JournalBatch& batch) {
@@ -276,15 +367,27 @@ bool JournalStore::write(const JournalBatch& batch) {
     if (batch.isEmpty()) return true;
     QSqlDatabase db = database();
     if (!db.transaction()) return fail(db.lastError().text());
-    bool ok = true;
-    for (const JournalOrder& r : batch.orders) ok = ok && writeOrder(r);
-    for (const JournalTrade& r : batch.trades) ok = ok && writeTrade(r);
-    for (const JournalPosition& r : batch.positions) ok = ok && writePosition(r);
-    for (const JournalFundMove& r : batch.funds) ok = ok && writeFund(r);
-    if (ok && db.commit()) return true;
+    const auto key = [](const auto& r) -> const QString& { return r.key; };
+    const auto code = [](const JournalPosition& r) -> const QString& { return r.securityId; };
+    const bool ok =
+        writeOrders(batch.orders) &&
+        writeRows(m_trade, batch.trades.constData(), batch.trades.size(), bindTrade, key) &&
+        writeRows(m_position, batch.positions.constData(), batch.positions.size(), bindPosition, code) &&
+        writeRows(m_fund, batch.funds.constData(), batch.funds.size(), bindFund, key);
+    if (ok && db.commit()) {
+        m_unsynced = true;
+        return true;
+    }
     if (ok) fail(db.lastError().text());
     db.rollback();
     return false;
+}
+
+void JournalStore::checkpoint() {
+    if (!m_open || !m_checkpoints || !m_unsynced) return;
+    QSqlQuery q(database());
+    // Passive: a reader in the way only leaves part of the log for the next time.
+    if (q.exec(QStringLiteral("PRAGMA wal_checkpoint(PASSIVE)"))) m_unsynced = false;
 }
 
 bool JournalStore::applyRetention(const QDate& today, int days) {

@@ -30,6 +30,9 @@ public:
 
     // All or nothing: a failed write leaves the journal as it was.
     bool write(const JournalBatch& batch);
+    // SQLite: copies what the batches since the last call left in the log into the file. For when the
+    // writer is idle; a server keeps its own log.
+    void checkpoint();
     // Removes days before today - days + 1; 0 keeps every day.
     bool applyRetention(const QDate& today, int days);
 
@@ -48,20 +51,31 @@ public:
     QSqlDatabase database() const;
 
 private:
+    // One upsert, prepared twice: for a single row and for kChunk rows in one statement.
+    struct Upsert {
+        std::unique_ptr<QSqlQuery> one;
+        std::unique_ptr<QSqlQuery> many;
+        int columns = 0;  // per row, with the scope
+        // The scope last bound in each row of `many`, then in `one`: bound values stay between runs.
+        QVector<JournalScope> bound;
+    };
+
     bool prepare();
+    bool prepareUpsert(Upsert& u, const QString& table, const QStringList& columns);
     bool fail(const QString& what);
-    bool writeOrder(const JournalOrder& row);
-    bool writeTrade(const JournalTrade& row);
-    bool writePosition(const JournalPosition& row);
-    bool writeFund(const JournalFundMove& row);
+    template <typename Row, typename Bind, typename Key>
+    bool writeRows(Upsert& u, const Row* rows, int count, Bind bind, Key key);
+    bool writeOrders(const QVector<JournalOrder>& rows);
 
     QString m_name;
     bool m_open = false;
     QString m_error;
     int m_foundVersion = 0;
-    std::unique_ptr<QSqlQuery> m_orderFromQuery;
-    std::unique_ptr<QSqlQuery> m_orderFromReturn;
-    std::unique_ptr<QSqlQuery> m_trade;
-    std::unique_ptr<QSqlQuery> m_position;
-    std::unique_ptr<QSqlQuery> m_fund;
+    bool m_checkpoints = false;  // an SQLite file
+    bool m_unsynced = false;     // written since the last checkpoint
+    Upsert m_orderFromQuery;
+    Upsert m_orderFromReturn;
+    Upsert m_trade;
+    Upsert m_position;
+    Upsert m_fund;
 };
