@@ -57,7 +57,8 @@ XlsxExportJob::XlsxExportJob(const QString& path, XlsxExport::Sheet sheet, XlsxE
 
 XlsxExportJob::~XlsxExportJob() {
     if (!mThread) return;
-    // A page closed while its workbook is written: the writer stops and leaves no file behind.
+    // The page is closing: the writer drops the workbook before its next rows, or finishes a file it
+    // is already closing. No box either way.
     {
         std::lock_guard<std::mutex> lock(mHandover->mutex);
         mHandover->dropped = true;
