@@ -130,12 +130,15 @@ private slots:
     void numbersOnlyWhereTheyReadBackTheSame_data();
     void numbersOnlyWhereTheyReadBackTheSame();
     void cellsKeepWhatTheTableShows();
+    void textsAsQtEncodesThem_data();
+    void textsAsQtEncodesThem();
     void orderPageBothExports();
     void tradePageAllRecords();
     void positionPageShownAndAllRecords();
     void fundRecordTables();
     void contextMenuOnlyOnPagesWithKinds();
     void cancelledUnopenableOrFailing();
+    void manyRowsAndAClosedPage();
 
 private:
     // Runs a menu item of the page, waits for the closing box and reads the workbook back.
@@ -200,6 +203,26 @@ void TestXlsxExport::cellsKeepWhatTheTableShows() {
     QVERIFY(widths.at(3).toDouble() >= link.size());
     QVERIFY(widths.at(1).toDouble() >= 16);
     QVERIFY(widths.at(0).toDouble() < widths.at(3).toDouble());
+}
+
+void TestXlsxExport::textsAsQtEncodesThem_data() {
+    QTest::addColumn<QString>("text");
+    QTest::newRow("ascii") << QStringLiteral("09:30:00.123");
+    QTest::newRow("two bytes") << QStringLiteral("é×Ω");
+    QTest::newRow("wide") << QStringLiteral("已成１２３ｱ");
+    QTest::newRow("pair") << QString::fromUcs4(U"a\U0001F600b");
+    QTest::newRow("lone half") << QString(QStringLiteral("a") + QChar(0xD800) + QStringLiteral("b"));
+}
+
+// The texts are encoded by hand on the way to the library, their widths measured in the same pass.
+void TestXlsxExport::textsAsQtEncodesThem() {
+    QFETCH(QString, text);
+    XlsxExport::Prepared prepared;
+    std::vector<int> widths{0};
+    XlsxExport::prepareRow({text}, 1, {XlsxExport::text()}, &prepared, &widths);
+    QCOMPARE(prepared.cells.size(), std::size_t(1));
+    QCOMPARE(QByteArray(prepared.texts.constData() + prepared.cells[0].text), text.toUtf8());
+    QCOMPARE(widths[0], XlsxExport::textWidth(text));
 }
 
 void TestXlsxExport::orderPageBothExports() {
@@ -395,6 +418,51 @@ void TestXlsxExport::cancelledUnopenableOrFailing() {
     QCOMPARE(exportShown(dir.filePath(QStringLiteral("positions"))),
              QStringList{QStringLiteral("成功/文件写入成功")});
     QVERIFY(QFile::exists(dir.filePath(QStringLiteral("positions.xlsx"))));
+}
+
+// Rows reach the writing thread in several handovers; a page closed before its workbook is written
+// leaves the file as it was opened and shows no box.
+void TestXlsxExport::manyRowsAndAClosedPage() {
+    if (python.isEmpty()) QSKIP(qPrintable(NO_READER));
+    auto page = std::make_unique<OrderedWidget>();
+    page->setTableHeader(ORDER_HEADERS.size(), ORDER_HEADERS);
+    page->slot_clicked();
+    const int requestId = int(fakeapi::requests().back().requestId);
+    auto order = zeroed<CMoruRspQryOrderField>();
+    order.NodeID = 6;
+    order.SecurityType = 1;
+    order.OrderType = '2';
+    order.MsgKind = 0x65;
+    putText(order.SecurityID, "600000");
+    putText(order.RecvTime, "093000123");
+    const int count = 1500;
+    // The page logs each record.
+    const QtMessageHandler log =
+        qInstallMessageHandler([](QtMsgType, const QMessageLogContext&, const QString&) {});
+    for (int n = 1; n <= count; ++n) {
+        order.OrderSysID = quint32(n);
+        putText(order.OrderNo, QString::number(n).rightJustified(10, QLatin1Char('0')));
+        order.Side = n % 3 ? '1' : '2';
+        order.LimitPrice = 10 + n % 100 / 100.0;
+        order.OrderQty = quint32(100 * (1 + n % 10));
+        order.OrderStatus = n % 5 ? '8' : '6';
+        order.TradeQty = order.OrderStatus == '8' ? order.OrderQty : 0;
+        order.LeavesQty = order.OrderQty - order.TradeQty;
+        page->slot_rspQryOrder(order, rspInfo(), requestId, n == count);
+    }
+    qInstallMessageHandler(log);
+    const QList<QStringList> rows = tableRows(*page->tableWidget(), 1, ORDER_HEADERS.size());
+    QCOMPARE(rows.size(), count);
+    checkBook(exportVia(*page, ALL), ORDER_QUERY_TAB, ORDER_HEADERS.mid(1), rows, "ssssnnssssnnnssss");
+    if (QTest::currentTestFailed()) return;
+
+    dialogs->boxes.clear();
+    dialogs->savePath = dir.filePath(QStringLiteral("closed.xlsx"));
+    page->exportMenu()->actions().value(ALL)->trigger();
+    page.reset();
+    QCoreApplication::processEvents();
+    QVERIFY(dialogs->boxes.isEmpty());
+    QCOMPARE(QFileInfo(dialogs->savePath).size(), qint64(0));
 }
 
 QTEST_MAIN(TestXlsxExport)

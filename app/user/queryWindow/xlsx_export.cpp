@@ -1,12 +1,8 @@
 #include "user/queryWindow/xlsx_export.h"
 
-#include <xlsxwriter.h>
-
-#include <QDebug>
-#include <QFile>
 #include <algorithm>
-#include <map>
-#include <memory>
+
+#include "user/queryWindow/xlsx_sheet_writer.h"
 
 namespace XlsxExport {
 
@@ -26,53 +22,36 @@ bool isWide(uint unit) {
            (unit >= 0xFFE0 && unit <= 0xFFE6);
 }
 
-// Excel refuses these in a sheet name, and more than 31 characters.
-QString sheetName(const QString& name) {
-    QString out;
-    for (const QChar c : name)
-        if (!QStringLiteral("[]:*?/\\").contains(c)) out += c;
-    out = out.left(31);
-    while (out.startsWith(QLatin1Char('\''))) out.remove(0, 1);
-    while (out.endsWith(QLatin1Char('\''))) out.chop(1);
-    return out;
-}
-
-QByteArray numberFormat(int decimals) {
-    return decimals > 0 ? "0." + QByteArray(decimals, '0') : QByteArray("0");
-}
-
-bool failed(lxw_error error, const QString& path, const char* step) {
-    if (error == LXW_NO_ERROR) return false;
-    qWarning() << "workbook not written:" << path << step << lxw_strerror(error);
-    return true;
-}
-
-// The last check before success is reported: a zip ends with its directory's end record, which tells
-// where the directory began and how long it is; together they must come to the file's size.
-bool endsWhole(const QString& path) {
-    constexpr int END_RECORD = 22;
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly) || file.size() < END_RECORD || !file.seek(file.size() - END_RECORD))
-        return false;
-    const QByteArray end = file.read(END_RECORD);
-    if (end.size() != END_RECORD || !end.startsWith("PK\x05\x06")) return false;
-    auto le32 = [&end](int at) {
-        return quint32(uchar(end[at])) | quint32(uchar(end[at + 1])) << 8 |
-               quint32(uchar(end[at + 2])) << 16 | quint32(uchar(end[at + 3])) << 24;
-    };
-    return qint64(le32(16)) + qint64(le32(12)) + END_RECORD == file.size();
-}
-
-std::vector<double> columnWidths(const Sheet& sheet) {
-    std::vector<int> widths(size_t(sheet.titles.size()), MIN_WIDTH);
-    for (int c = 0; c < sheet.titles.size(); ++c)
-        widths[size_t(c)] = std::max(widths[size_t(c)], textWidth(sheet.titles.at(c)) + 1);
-    for (const QStringList& row : sheet.rows)
-        for (int c = 0; c < row.size() && c < int(widths.size()); ++c)
-            widths[size_t(c)] = std::max(widths[size_t(c)], textWidth(row.at(c)));
-    std::vector<double> out;
-    for (const int w : widths) out.push_back(std::min(w + MARGIN, MAX_WIDTH));
-    return out;
+// Appends `text` as NUL-ended UTF-8 and returns its width, in one pass. Surrogates take Qt's own
+// conversion, which settles unpaired halves.
+int appendText(QByteArray* out, const QString& text) {
+    const int start = out->size();
+    out->resize(start + 3 * text.size() + 1);
+    char* p = out->data() + start;
+    int width = 0;
+    for (const QChar c : text) {
+        const uint u = c.unicode();
+        if (u < 0x80) {
+            *p++ = char(u);
+            ++width;
+        } else if (u < 0x800) {
+            *p++ = char(0xC0 | u >> 6);
+            *p++ = char(0x80 | (u & 0x3F));
+            ++width;
+        } else if (!c.isSurrogate()) {
+            *p++ = char(0xE0 | u >> 12);
+            *p++ = char(0x80 | (u >> 6 & 0x3F));
+            *p++ = char(0x80 | (u & 0x3F));
+            width += isWide(u) ? 2 : 1;
+        } else {
+            out->resize(start);
+            out->append(text.toUtf8()).append('\0');
+            return textWidth(text);
+        }
+    }
+    *p++ = '\0';
+    out->resize(int(p - out->constData()));
+    return width;
 }
 
 }  // namespace
@@ -116,70 +95,43 @@ int textWidth(const QString& text) {
     return width;
 }
 
+std::vector<int> titleWidths(const QStringList& titles) {
+    std::vector<int> widths;
+    for (const QString& title : titles) widths.push_back(std::max(MIN_WIDTH, textWidth(title) + 1));
+    return widths;
+}
+
+void prepareRow(const QStringList& cells, quint32 row, const QList<Kind>& kinds, Prepared* out,
+                std::vector<int>* widths) {
+    const int columns = std::min(cells.size(), int(widths->size()));
+    for (int c = 0; c < columns; ++c) {
+        const QString& cell = cells.at(c);
+        if (cell.isEmpty()) continue;
+        const Kind kind = kinds.value(c);
+        Prepared::Cell prepared{row, quint16(c), false, 0, -1};
+        prepared.number = kind.number && numberOf(cell, kind.decimals, &prepared.value);
+        int& widest = (*widths)[size_t(c)];
+        if (prepared.number) {
+            widest = std::max(widest, cell.size());  // digits, point and minus: one each
+        } else {
+            prepared.text = out->texts.size();
+            widest = std::max(widest, appendText(&out->texts, cell));
+        }
+        out->cells.push_back(prepared);
+    }
+}
+
+double columnWidth(int widest) {
+    return std::min(widest + MARGIN, MAX_WIDTH);
+}
+
 bool write(const QString& path, const Sheet& sheet) {
-    lxw_workbook_options options = {};
-    // Rows go to a temporary file as they are written instead of staying in memory.
-    options.constant_memory = LXW_TRUE;
-    // Freed unless closed, so a failed export leaves no temporary files behind.
-    std::unique_ptr<lxw_workbook, void (*)(lxw_workbook*)> book(
-        workbook_new_opt(QFile::encodeName(path).constData(), &options), &lxw_workbook_free);
-    if (!book) {
-        qWarning() << "workbook not created:" << path;
-        return false;
-    }
-    const QByteArray name = sheetName(sheet.name).toUtf8();
-    lxw_worksheet* ws = workbook_add_worksheet(book.get(), name.isEmpty() ? nullptr : name.constData());
-    if (!ws) {
-        qWarning() << "workbook not written:" << path << "no sheet" << sheet.name;
-        return false;
-    }
-    lxw_format* bold = workbook_add_format(book.get());
-    format_set_bold(bold);
-    // Text cells stay text also when the user edits them.
-    lxw_format* textFormat = workbook_add_format(book.get());
-    format_set_num_format(textFormat, "@");
-    std::map<int, lxw_format*> numberFormats;
-    std::vector<lxw_format*> formats;
-    for (int c = 0; c < sheet.titles.size(); ++c) {
-        const Kind kind = sheet.kinds.value(c);
-        lxw_format*& format = kind.number ? numberFormats[kind.decimals] : textFormat;
-        if (!format) {
-            format = workbook_add_format(book.get());
-            format_set_num_format(format, numberFormat(kind.decimals).constData());
-        }
-        formats.push_back(format);
-    }
-
-    const std::vector<double> widths = columnWidths(sheet);
-    for (int c = 0; c < int(widths.size()); ++c)
-        if (failed(worksheet_set_column(ws, lxw_col_t(c), lxw_col_t(c), widths[size_t(c)], nullptr), path,
-                   "column"))
-            return false;
-    worksheet_freeze_panes(ws, 1, 0);
-    for (int c = 0; c < sheet.titles.size(); ++c)
-        if (failed(worksheet_write_string(ws, 0, lxw_col_t(c), sheet.titles.at(c).toUtf8().constData(), bold),
-                   path, "header"))
-            return false;
-
-    lxw_row_t row = 1;
-    for (const QStringList& cells : sheet.rows) {
-        for (int c = 0; c < cells.size() && c < int(formats.size()); ++c) {
-            const QString& cell = cells.at(c);
-            if (cell.isEmpty()) continue;
-            const Kind kind = sheet.kinds.value(c);
-            double value = 0;
-            const lxw_error error =
-                kind.number && numberOf(cell, kind.decimals, &value)
-                    ? worksheet_write_number(ws, row, lxw_col_t(c), value, formats[size_t(c)])
-                    : worksheet_write_string(ws, row, lxw_col_t(c), cell.toUtf8().constData(), textFormat);
-            if (failed(error, path, "cell")) return false;
-        }
-        ++row;
-    }
-    if (failed(workbook_close(book.release()), path, "file")) return false;
-    if (endsWhole(path)) return true;
-    qWarning() << "workbook not written whole:" << path;
-    return false;
+    XlsxSheetWriter writer(path, sheet);
+    std::vector<int> widths = titleWidths(sheet.titles);
+    Prepared prepared;
+    quint32 row = 1;
+    for (const QStringList& cells : sheet.rows) prepareRow(cells, row++, sheet.kinds, &prepared, &widths);
+    return writer.add(prepared) && writer.finish(widths);
 }
 
 }  // namespace XlsxExport

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QByteArray>
 #include <QList>
 #include <QString>
 #include <QStringList>
@@ -39,6 +40,29 @@ struct Rows {
     int count = 0;
     std::function<QStringList(int index)> cells;
 };
+
+// Cells made ready for the library on the thread that builds the rows, so the thread writing the
+// workbook only hands them on: texts as NUL-ended UTF-8, numbers parsed.
+struct Prepared {
+    struct Cell {
+        quint32 row;
+        quint16 column;
+        bool number;
+        double value;  // a number's
+        int text;      // a text's offset in `texts`
+    };
+    std::vector<Cell> cells;
+    QByteArray texts;
+};
+
+// The widths the columns start from, one per title; `prepareRow` widens them to their texts.
+std::vector<int> titleWidths(const QStringList& titles);
+// Adds the cells of `cells` up to the last column as sheet row `row` (the header is row 0); empty
+// ones are left out.
+void prepareRow(const QStringList& cells, quint32 row, const QList<Kind>& kinds, Prepared* out,
+                std::vector<int>* widths);
+// The width a column is given in the sheet for the widest of its texts.
+double columnWidth(int widest);
 
 // Writes the sheet as a workbook at `path`, replacing the file. False when any part of it, down to
 // the last byte, could not be written; the reason goes to the log.

@@ -5,8 +5,30 @@
 #include <QFile>
 #include <QThread>
 #include <QTimer>
+#include <condition_variable>
+#include <deque>
+#include <mutex>
 
+#include "user/queryWindow/xlsx_sheet_writer.h"
 #include "utils/dialog_seam.h"
+
+namespace {
+
+// Rows handed over at a time: the writer starts on the first ones at once.
+constexpr int BATCH_ROWS = 512;
+
+}  // namespace
+
+// What passes from the building thread to the writing one.
+struct XlsxExportJob::Handover {
+    std::mutex mutex;
+    std::condition_variable ready;
+    std::deque<XlsxExport::Prepared> batches;
+    std::vector<int> widths;  // set with `last`
+    bool last = false;
+    bool dropped = false;
+    bool failed = false;  // told back so building stops early
+};
 
 QString XlsxExportJob::askFileName() {
     QString path = DialogSeam::getSaveFileName(nullptr, QStringLiteral("Save Excel"), QString(),
@@ -28,43 +50,87 @@ XlsxExportJob::XlsxExportJob(const QString& path, XlsxExport::Sheet sheet, XlsxE
                              QObject* parent)
     : QObject(parent),
       mPath(path),
-      mSheet(std::make_shared<XlsxExport::Sheet>(std::move(sheet))),
-      mRows(std::move(rows)) {
-    mSheet->rows.reserve(size_t(qMax(0, mRows.count)));
-}
+      mSheet(std::move(sheet)),
+      mRows(std::move(rows)),
+      mWidths(XlsxExport::titleWidths(mSheet.titles)),
+      mHandover(std::make_shared<Handover>()) {}
 
 XlsxExportJob::~XlsxExportJob() {
-    // A page closed while its workbook is written waits for the file to be whole.
-    if (mThread) mThread->wait();
+    if (!mThread) return;
+    // The page is closing: the writer drops the workbook before its next rows, or finishes a file it
+    // is already closing. No box either way.
+    {
+        std::lock_guard<std::mutex> lock(mHandover->mutex);
+        mHandover->dropped = true;
+    }
+    mHandover->ready.notify_one();
+    mThread->wait();
 }
 
 void XlsxExportJob::start() {
-    buildSlice();
+    auto written = std::make_shared<bool>(false);
+    mThread = QThread::create([handover = mHandover, path = mPath, sheet = mSheet, written] {
+        XlsxSheetWriter writer(path, sheet);
+        bool ok = true;
+        for (;;) {
+            XlsxExport::Prepared batch;
+            {
+                std::unique_lock<std::mutex> lock(handover->mutex);
+                handover->ready.wait(
+                    lock, [&] { return handover->dropped || handover->last || !handover->batches.empty(); });
+                if (handover->dropped) return;
+                if (handover->batches.empty()) break;
+                batch = std::move(handover->batches.front());
+                handover->batches.pop_front();
+            }
+            ok = writer.add(batch);
+            if (!ok) {
+                std::lock_guard<std::mutex> lock(handover->mutex);
+                handover->failed = true;
+                return;
+            }
+        }
+        *written = writer.finish(handover->widths);
+    });
+    mThread->setParent(this);
+    connect(mThread, &QThread::finished, this, [this, written] { report(*written); });
+    mThread->start();
+    // After a turn of the event loop: the page may just have spent its own time copying the rows.
+    QTimer::singleShot(0, this, &XlsxExportJob::buildSlice);
 }
 
 void XlsxExportJob::buildSlice() {
+    if (!mThread) return;  // reported already
     QElapsedTimer clock;
     clock.start();
-    while (mNext < mRows.count && clock.elapsed() < SLICE_MS) mSheet->rows.push_back(mRows.cells(mNext++));
-    if (mNext < mRows.count)
+    while (mNext < mRows.count && clock.elapsed() < SLICE_MS) {
+        XlsxExport::prepareRow(mRows.cells(mNext), quint32(mNext + 1), mSheet.kinds, &mPrepared, &mWidths);
+        if (++mNext % BATCH_ROWS == 0) hand(false);
+    }
+    if (mNext < mRows.count) {
+        hand(false);
         QTimer::singleShot(0, this, &XlsxExportJob::buildSlice);
-    else
-        writeOnThread();
+    } else {
+        mRows = {};  // what the rows were built from is no longer needed
+        hand(true);
+    }
 }
 
-void XlsxExportJob::writeOnThread() {
-    mRows = {};  // what the rows were built from is no longer needed
-    auto written = std::make_shared<bool>(false);
-    mThread = QThread::create(
-        [sheet = mSheet, path = mPath, written] { *written = XlsxExport::write(path, *sheet); });
-    mThread->setParent(this);
-    mSheet.reset();
-    connect(mThread, &QThread::finished, this, [this, written] { report(*written); });
-    mThread->start();
+void XlsxExportJob::hand(bool last) {
+    {
+        std::lock_guard<std::mutex> lock(mHandover->mutex);
+        if (mHandover->failed) mNext = mRows.count;  // nothing more will be written
+        if (!mPrepared.cells.empty()) mHandover->batches.push_back(std::move(mPrepared));
+        if (last) {
+            mHandover->widths = mWidths;
+            mHandover->last = true;
+        }
+    }
+    mPrepared = {};
+    mHandover->ready.notify_one();
 }
 
 void XlsxExportJob::report(bool written) {
-    // Gone before the box, with the rows it holds.
     mThread->wait();
     delete mThread;
     mThread = nullptr;

@@ -3,20 +3,22 @@
 #include <QObject>
 #include <QString>
 #include <memory>
+#include <vector>
 
 #include "user/queryWindow/xlsx_export.h"
 
 class QThread;
 
-// One workbook export of a page after the user has chosen the file: the rows are built on this
-// thread a slice at a time, so the window keeps answering, then the workbook is written on a thread
-// of its own and the same closing box as the CSV export tells the outcome. Destroying the job (its
-// page closed) drops the outcome; a write already under way is waited for.
+// One workbook export of a page after the user has chosen the file. The rows are built and made
+// ready on this thread a slice at a time, so the window keeps answering, and handed as they come to
+// a thread of its own that writes the workbook meanwhile; the same closing box as the CSV export
+// tells the outcome. Destroying the job (its page closed) drops the outcome and, unless it is
+// already being closed, the workbook.
 class XlsxExportJob : public QObject {
     Q_OBJECT
 public:
     // Longest stretch of row building between two turns of the event loop.
-    static constexpr int SLICE_MS = 20;
+    static constexpr int SLICE_MS = 5;
 
     // The save dialog; ".xlsx" is added to a name without it. Empty when the user cancelled.
     static QString askFileName();
@@ -34,13 +36,18 @@ signals:
     void finished(bool written);
 
 private:
+    struct Handover;
+
     void buildSlice();
-    void writeOnThread();
+    void hand(bool last);
     void report(bool written);
 
     QString mPath;
-    std::shared_ptr<XlsxExport::Sheet> mSheet;
+    XlsxExport::Sheet mSheet;
     XlsxExport::Rows mRows;
     int mNext = 0;
+    std::vector<int> mWidths;
+    XlsxExport::Prepared mPrepared;
+    std::shared_ptr<Handover> mHandover;
     QThread* mThread = nullptr;
 };
