@@ -26,7 +26,6 @@ struct XlsxExportJob::Handover {
     std::deque<XlsxExport::Prepared> batches;
     std::vector<int> widths;  // set with `last`
     bool last = false;
-    bool dropped = false;
     bool failed = false;  // told back so building stops early
 };
 
@@ -57,13 +56,14 @@ XlsxExportJob::XlsxExportJob(const QString& path, XlsxExport::Sheet sheet, XlsxE
 
 XlsxExportJob::~XlsxExportJob() {
     if (!mThread) return;
-    // The page is closing: the writer drops the workbook before its next rows, or finishes a file it
-    // is already closing. No box either way.
-    {
-        std::lock_guard<std::mutex> lock(mHandover->mutex);
-        mHandover->dropped = true;
+    // The page is closing (a link loss ends the session): the rows are copies, so the file the user
+    // chose is still written whole, here and now; only the closing box goes with the page.
+    disconnect(mThread, nullptr, this, nullptr);
+    while (mNext < mRows.count) {
+        XlsxExport::prepareRow(mRows.cells(mNext), quint32(mNext + 1), mSheet.kinds, &mPrepared, &mWidths);
+        if (++mNext % BATCH_ROWS == 0) hand(false);
     }
-    mHandover->ready.notify_one();
+    hand(true);
     mThread->wait();
 }
 
@@ -76,9 +76,7 @@ void XlsxExportJob::start() {
             XlsxExport::Prepared batch;
             {
                 std::unique_lock<std::mutex> lock(handover->mutex);
-                handover->ready.wait(
-                    lock, [&] { return handover->dropped || handover->last || !handover->batches.empty(); });
-                if (handover->dropped) return;
+                handover->ready.wait(lock, [&] { return handover->last || !handover->batches.empty(); });
                 if (handover->batches.empty()) break;
                 batch = std::move(handover->batches.front());
                 handover->batches.pop_front();

@@ -12,8 +12,7 @@ class QThread;
 // One workbook export of a page after the user has chosen the file. The rows are built and made
 // ready on this thread a slice at a time, so the window keeps answering, and handed as they come to
 // a thread of its own that writes the workbook meanwhile; the same closing box as the CSV export
-// tells the outcome. Destroying the job (its page closed) drops the outcome and, unless it is
-// already being closed, the workbook.
+// tells the outcome. Destroying the job (its page closed) finishes the workbook first, without a box.
 class XlsxExportJob : public QObject {
     Q_OBJECT
 public:
