@@ -416,54 +416,105 @@ qint64 JournalStore::count(const QString& table) {
 }
 
 namespace {
-bool runSelect(QSqlQuery& q, const QString& sql, const QString& account, const QString& market,
-               const QString& from, const QString& to) {
+
+// The rows of one scope between two days, ordered; `read` fills a row from column 3 on (0 .. 2 are the
+// scope). False, with the query's error left in `q`, when the select fails.
+template <typename Row, typename Read>
+bool selectRows(QSqlQuery& q, const QString& sql, const QString& account, const QString& market,
+                const QString& from, const QString& to, QVector<Row>& out, Read read) {
     q.setForwardOnly(true);
     if (!q.prepare(sql)) return false;
     q.bindValue(0, account);
     q.bindValue(1, market);
     q.bindValue(2, from);
     q.bindValue(3, to);
-    return q.exec();
+    if (!q.exec()) return false;
+    while (q.next()) {
+        Row r;
+        r.scope = scopeOf(q);
+        read(q, r);
+        out.append(r);
+    }
+    return true;
 }
+
+void readOrder(const QSqlQuery& q, JournalOrder& r) {
+    int i = 3;
+    r.key = text(q.value(i++));
+    r.orderSysId = q.value(i++).toLongLong();
+    r.orderRef = q.value(i++).toLongLong();
+    r.orderNo = text(q.value(i++));
+    r.securityId = text(q.value(i++));
+    r.side = text(q.value(i++));
+    r.limitPrice = q.value(i++).toDouble();
+    r.orderQty = q.value(i++).toLongLong();
+    r.orderType = text(q.value(i++));
+    r.orderStatus = text(q.value(i++));
+    const QVariant kind = q.value(i++);
+    r.msgKind = kind.isNull() ? 0x65 : kind.toInt();
+    r.securityType = q.value(i++).toInt();
+    r.tradeQty = q.value(i++).toLongLong();
+    r.leavesQty = q.value(i++).toLongLong();
+    r.tradeAmount = q.value(i++).toDouble();
+    r.errorCode = q.value(i++).toInt();
+    r.recvTime = text(q.value(i++));
+    r.text = text(q.value(i++));
+}
+
+void readTrade(const QSqlQuery& q, JournalTrade& r) {
+    int i = 3;
+    r.key = text(q.value(i++));
+    r.orderSysId = q.value(i++).toLongLong();
+    r.orderNo = text(q.value(i++));
+    r.securityId = text(q.value(i++));
+    r.side = text(q.value(i++));
+    r.price = q.value(i++).toDouble();
+    r.qty = q.value(i++).toLongLong();
+    r.leavesQty = q.value(i++).toLongLong();
+    r.tradeTime = text(q.value(i++));
+    r.orderType = text(q.value(i++));
+    r.cashReplaceAmount = q.value(i++).toDouble();
+    const QVariant fee = q.value(i++);
+    r.hasFee = !fee.isNull();
+    r.fee = fee.toDouble();
+}
+
+void readPosition(const QSqlQuery& q, JournalPosition& r) {
+    int i = 3;
+    r.securityId = text(q.value(i++));
+    r.todayBuyQty = q.value(i++).toLongLong();
+    r.todaySellQty = q.value(i++).toLongLong();
+    r.yesterdayQty = q.value(i++).toLongLong();
+    r.totalQty = q.value(i++).toLongLong();
+    r.availableQty = q.value(i++).toLongLong();
+    r.positionCost = q.value(i++).toDouble();
+    r.purchasableQty = q.value(i++).toLongLong();
+    r.redeemableQty = q.value(i++).toLongLong();
+}
+
+void readFundMove(const QSqlQuery& q, JournalFundMove& r) {
+    int i = 3;
+    r.key = text(q.value(i++));
+    r.kind = JournalFundMove::Kind(q.value(i++).toInt());
+    r.orgCode = text(q.value(i++));
+    r.amount = q.value(i++).toDouble();
+    r.direction = text(q.value(i++));
+    r.operTime = text(q.value(i++));
+    r.errorCode = q.value(i++).toInt();
+    r.status = text(q.value(i++));
+}
+
 }  // namespace
 
 QVector<JournalOrder> JournalStore::orders(const QString& account, const QString& market, const QString& from,
                                            const QString& to) {
     QVector<JournalOrder> out;
     QSqlQuery q(database());
-    if (!runSelect(q,
-                   selectSql(QStringLiteral("orders"), kOrderColumns,
-                             QStringLiteral("trading_day, recv_time, order_sys_id")),
-                   account, market, from, to)) {
+    if (!selectRows(q,
+                    selectSql(QStringLiteral("orders"), kOrderColumns,
+                              QStringLiteral("trading_day, recv_time, order_sys_id")),
+                    account, market, from, to, out, readOrder))
         fail(q.lastError().text());
-        return out;
-    }
-    while (q.next()) {
-        JournalOrder r;
-        r.scope = scopeOf(q);
-        int i = 3;
-        r.key = text(q.value(i++));
-        r.orderSysId = q.value(i++).toLongLong();
-        r.orderRef = q.value(i++).toLongLong();
-        r.orderNo = text(q.value(i++));
-        r.securityId = text(q.value(i++));
-        r.side = text(q.value(i++));
-        r.limitPrice = q.value(i++).toDouble();
-        r.orderQty = q.value(i++).toLongLong();
-        r.orderType = text(q.value(i++));
-        r.orderStatus = text(q.value(i++));
-        const QVariant kind = q.value(i++);
-        r.msgKind = kind.isNull() ? 0x65 : kind.toInt();
-        r.securityType = q.value(i++).toInt();
-        r.tradeQty = q.value(i++).toLongLong();
-        r.leavesQty = q.value(i++).toLongLong();
-        r.tradeAmount = q.value(i++).toDouble();
-        r.errorCode = q.value(i++).toInt();
-        r.recvTime = text(q.value(i++));
-        r.text = text(q.value(i++));
-        out.append(r);
-    }
     return out;
 }
 
@@ -471,33 +522,11 @@ QVector<JournalTrade> JournalStore::trades(const QString& account, const QString
                                            const QString& to) {
     QVector<JournalTrade> out;
     QSqlQuery q(database());
-    if (!runSelect(q,
-                   selectSql(QStringLiteral("trades"), kTradeColumns,
-                             QStringLiteral("trading_day, trade_time, order_sys_id, trade_key")),
-                   account, market, from, to)) {
+    if (!selectRows(q,
+                    selectSql(QStringLiteral("trades"), kTradeColumns,
+                              QStringLiteral("trading_day, trade_time, order_sys_id, trade_key")),
+                    account, market, from, to, out, readTrade))
         fail(q.lastError().text());
-        return out;
-    }
-    while (q.next()) {
-        JournalTrade r;
-        r.scope = scopeOf(q);
-        int i = 3;
-        r.key = text(q.value(i++));
-        r.orderSysId = q.value(i++).toLongLong();
-        r.orderNo = text(q.value(i++));
-        r.securityId = text(q.value(i++));
-        r.side = text(q.value(i++));
-        r.price = q.value(i++).toDouble();
-        r.qty = q.value(i++).toLongLong();
-        r.leavesQty = q.value(i++).toLongLong();
-        r.tradeTime = text(q.value(i++));
-        r.orderType = text(q.value(i++));
-        r.cashReplaceAmount = q.value(i++).toDouble();
-        const QVariant fee = q.value(i++);
-        r.hasFee = !fee.isNull();
-        r.fee = fee.toDouble();
-        out.append(r);
-    }
     return out;
 }
 
@@ -505,28 +534,11 @@ QVector<JournalPosition> JournalStore::positions(const QString& account, const Q
                                                  const QString& from, const QString& to) {
     QVector<JournalPosition> out;
     QSqlQuery q(database());
-    if (!runSelect(q,
-                   selectSql(QStringLiteral("positions"), kPositionColumns,
-                             QStringLiteral("trading_day, security_id")),
-                   account, market, from, to)) {
+    if (!selectRows(q,
+                    selectSql(QStringLiteral("positions"), kPositionColumns,
+                              QStringLiteral("trading_day, security_id")),
+                    account, market, from, to, out, readPosition))
         fail(q.lastError().text());
-        return out;
-    }
-    while (q.next()) {
-        JournalPosition r;
-        r.scope = scopeOf(q);
-        int i = 3;
-        r.securityId = text(q.value(i++));
-        r.todayBuyQty = q.value(i++).toLongLong();
-        r.todaySellQty = q.value(i++).toLongLong();
-        r.yesterdayQty = q.value(i++).toLongLong();
-        r.totalQty = q.value(i++).toLongLong();
-        r.availableQty = q.value(i++).toLongLong();
-        r.positionCost = q.value(i++).toDouble();
-        r.purchasableQty = q.value(i++).toLongLong();
-        r.redeemableQty = q.value(i++).toLongLong();
-        out.append(r);
-    }
     return out;
 }
 
@@ -534,26 +546,10 @@ QVector<JournalFundMove> JournalStore::funds(const QString& account, const QStri
                                              const QString& from, const QString& to) {
     QVector<JournalFundMove> out;
     QSqlQuery q(database());
-    if (!runSelect(q,
-                   selectSql(QStringLiteral("fund_moves"), kFundColumns,
-                             QStringLiteral("trading_day, oper_time, move_key")),
-                   account, market, from, to)) {
+    if (!selectRows(q,
+                    selectSql(QStringLiteral("fund_moves"), kFundColumns,
+                              QStringLiteral("trading_day, oper_time, move_key")),
+                    account, market, from, to, out, readFundMove))
         fail(q.lastError().text());
-        return out;
-    }
-    while (q.next()) {
-        JournalFundMove r;
-        r.scope = scopeOf(q);
-        int i = 3;
-        r.key = text(q.value(i++));
-        r.kind = JournalFundMove::Kind(q.value(i++).toInt());
-        r.orgCode = text(q.value(i++));
-        r.amount = q.value(i++).toDouble();
-        r.direction = text(q.value(i++));
-        r.operTime = text(q.value(i++));
-        r.errorCode = q.value(i++).toInt();
-        r.status = text(q.value(i++));
-        out.append(r);
-    }
     return out;
 }
