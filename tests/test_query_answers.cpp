@@ -1,12 +1,9 @@
 #include <QElapsedTimer>
 #include <QEventLoop>
-#include <QTableWidget>
 #include <QThread>
 #include <QtTest>
 #include <cstring>
-#include <memory>
 
-#include "basicControl/text_cell_item.h"
 #include "user/queryWindow/pending_query.h"
 #include "utils/gathered_records.h"
 
@@ -17,7 +14,6 @@ class TestQueryAnswers : public QObject {
 private slots:
     void recordsArriveInOrderInTheHomeThread();
     void answersKeepTheWaitGoingAndSilenceEndsIt();
-    void textCellsChangeAsPlainItemsDo();
 };
 
 namespace {
@@ -95,26 +91,6 @@ void TestQueryAnswers::answersKeepTheWaitGoingAndSilenceEndsIt() {
     QVERIFY(silence.elapsed() >= 390);
     QVERIFY(!pending.isCurrent(7));
     QCOMPARE(pending.timeoutInterval(), 400);
-}
-
-void TestQueryAnswers::textCellsChangeAsPlainItemsDo() {
-    QTableWidget table(1, 2);
-    auto* cell = new TextCellItem(QStringLiteral("12.500"));
-    table.setItem(0, 1, cell);
-    QSignalSpy changed(table.model(), &QAbstractItemModel::dataChanged);
-    QCOMPARE(table.model()->data(table.model()->index(0, 1)).toString(), QStringLiteral("12.500"));
-
-    cell->setText(QStringLiteral("12.500"));
-    QCOMPARE(changed.count(), 0);
-    cell->setText(QStringLiteral("13.000"));
-    QCOMPARE(changed.count(), 1);
-    QCOMPARE(table.model()->data(table.model()->index(0, 1), Qt::EditRole).toString(),
-             QStringLiteral("13.000"));
-    cell->setForeground(Qt::red);
-    QCOMPARE(cell->text(), QStringLiteral("13.000"));
-
-    std::unique_ptr<QTableWidgetItem> copy(TextCellItem(QStringLiteral("a")).clone());
-    QCOMPARE(copy->text(), QStringLiteral("a"));
 }
 
 QTEST_MAIN(TestQueryAnswers)

@@ -11,7 +11,6 @@
 #include "basicControl/my_line_edit.h"
 #include "basicControl/my_push_button.h"
 #include "basicControl/my_time_edit.h"
-#include "basicControl/text_cell_item.h"
 #include "constants.h"
 #include "moru_securities_api.h"
 #include "user/live/order_return_rows.h"
@@ -139,7 +138,7 @@ void OrderedWidget::fillRow(int row, OrderTexts& texts) {
         table->setItem(row, TickColumn, tick);
     }
     const OrderCells cells = orderCells(record, texts);
-    for (int c = 0; c < ORDER_TEXT_COLUMNS; ++c) table->setItem(row, c + 1, new TextCellItem(cells[c]));
+    for (int c = 0; c < ORDER_TEXT_COLUMNS; ++c) table->setItem(row, c + 1, new QTableWidgetItem(cells[c]));
 }
 
 int OrderedWidget::recordIndexOf(quint32 orderSysId) {
