@@ -130,8 +130,6 @@ private slots:
     void numbersOnlyWhereTheyReadBackTheSame_data();
     void numbersOnlyWhereTheyReadBackTheSame();
     void cellsKeepWhatTheTableShows();
-    void textsAsQtEncodesThem_data();
-    void textsAsQtEncodesThem();
     void orderPageBothExports();
     void tradePageAllRecords();
     void positionPageShownAndAllRecords();
@@ -203,26 +201,6 @@ void TestXlsxExport::cellsKeepWhatTheTableShows() {
     QVERIFY(widths.at(3).toDouble() >= link.size());
     QVERIFY(widths.at(1).toDouble() >= 16);
     QVERIFY(widths.at(0).toDouble() < widths.at(3).toDouble());
-}
-
-void TestXlsxExport::textsAsQtEncodesThem_data() {
-    QTest::addColumn<QString>("text");
-    QTest::newRow("ascii") << QStringLiteral("09:30:00.123");
-    QTest::newRow("two bytes") << QStringLiteral("é×Ω");
-    QTest::newRow("wide") << QStringLiteral("已成１２３ｱ");
-    QTest::newRow("pair") << QString::fromUcs4(U"a\U0001F600b");
-    QTest::newRow("lone half") << QString(QStringLiteral("a") + QChar(0xD800) + QStringLiteral("b"));
-}
-
-// The texts are encoded by hand on the way to the library, their widths measured in the same pass.
-void TestXlsxExport::textsAsQtEncodesThem() {
-    QFETCH(QString, text);
-    XlsxExport::Prepared prepared;
-    std::vector<int> widths{0};
-    XlsxExport::prepareRow({text}, 1, {XlsxExport::text()}, &prepared, &widths);
-    QCOMPARE(prepared.cells.size(), std::size_t(1));
-    QCOMPARE(QByteArray(prepared.texts.constData() + prepared.cells[0].text), text.toUtf8());
-    QCOMPARE(widths[0], XlsxExport::textWidth(text));
 }
 
 void TestXlsxExport::orderPageBothExports() {

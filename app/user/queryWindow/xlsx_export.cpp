@@ -22,36 +22,10 @@ bool isWide(uint unit) {
            (unit >= 0xFFE0 && unit <= 0xFFE6);
 }
 
-// Appends `text` as NUL-ended UTF-8 and returns its width, in one pass. Surrogates take Qt's own
-// conversion, which settles unpaired halves.
+// Appends `text` as NUL-ended UTF-8 and returns its width.
 int appendText(QByteArray* out, const QString& text) {
-    const int start = out->size();
-    out->resize(start + 3 * text.size() + 1);
-    char* p = out->data() + start;
-    int width = 0;
-    for (const QChar c : text) {
-        const uint u = c.unicode();
-        if (u < 0x80) {
-            *p++ = char(u);
-            ++width;
-        } else if (u < 0x800) {
-            *p++ = char(0xC0 | u >> 6);
-            *p++ = char(0x80 | (u & 0x3F));
-            ++width;
-        } else if (!c.isSurrogate()) {
-            *p++ = char(0xE0 | u >> 12);
-            *p++ = char(0x80 | (u >> 6 & 0x3F));
-            *p++ = char(0x80 | (u & 0x3F));
-            width += isWide(u) ? 2 : 1;
-        } else {
-            out->resize(start);
-            out->append(text.toUtf8()).append('\0');
-            return textWidth(text);
-        }
-    }
-    *p++ = '\0';
-    out->resize(int(p - out->constData()));
-    return width;
+    out->append(text.toUtf8()).append('\0');
+    return textWidth(text);
 }
 
 }  // namespace
