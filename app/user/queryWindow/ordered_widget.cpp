@@ -120,13 +120,12 @@ void OrderedWidget::fillRows(int first, int end) {
     // Nothing listens to single cells, and the view, its updates off, repaints the block whole: a
     // change signal per cell would be 170000 calls for nothing.
     const QSignalBlocker quiet(tableWidget()->model());
-    // The rows' log lines first, then their cells: each loop keeps its own code and data at hand.
+    OrderTexts texts = counterOrderTexts();
     for (int i = first; i < end; ++i) {
         // The same text as a stream would make, without building one per row.
         qInfo("mpRspFieldMap.value(i).OrderSysID %u", unsigned(mQuery->record(i).OrderSysID));
+        fillRow(i, texts);
     }
-    OrderTexts texts = counterOrderTexts();
-    for (int i = first; i < end; ++i) fillRow(i, texts);
 }
 
 void OrderedWidget::fillRow(int row, OrderTexts& texts) {
